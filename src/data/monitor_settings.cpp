@@ -1,0 +1,53 @@
+#include "data/monitor_settings.h"
+
+#include <cstdio>
+
+std::int32_t ReadIniInt(IniStore& ini, const char* section, const char* key) {
+  return ini.GetInt(section, key, 0);
+}
+
+bool WriteIniInt(IniStore& ini, const char* section, const char* key, std::int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+  return ini.WriteString(section, key, text);
+}
+
+MonitorSettings ReadMonitorSettings(IniStore& ini) {
+  MonitorSettings s;
+  s.CPUBorder = ReadIniInt(ini, SETTINGS_SECTION, "CPUBorder");
+  s.NETBorder = ReadIniInt(ini, SETTINGS_SECTION, "NETBorder");
+  s.DISKBorder = ReadIniInt(ini, SETTINGS_SECTION, "DISKBorder");
+  s.MAXTime = ReadIniInt(ini, SETTINGS_SECTION, "MAXTime");
+  s.Interval = ReadIniInt(ini, SETTINGS_SECTION, "Interval");
+  s.Method = ReadIniInt(ini, SETTINGS_SECTION, "Method");
+  s.ResumeReboot = ReadIniInt(ini, SETTINGS_SECTION, "ResumeReboot");
+  s.Retry = ReadIniInt(ini, SETTINGS_SECTION, "Retry");
+  s.Network = ReadIniInt(ini, SETTINGS_SECTION, "Network");
+  s.Disk = ReadIniInt(ini, SETTINGS_SECTION, "Disk");
+  RepairMonitorSettings(s);
+  return s;
+}
+
+void RepairMonitorSettings(MonitorSettings& s) {
+  if (s.NETBorder <= 0 || s.NETBorder >= 1000) s.NETBorder = 300;
+  if (s.DISKBorder <= 0 || s.DISKBorder >= 1000) s.DISKBorder = 500;
+  // A negative interval or duration is as unusable as a missing one.
+  if (s.Interval <= 0) s.Interval = 1;
+  if (s.Interval > INTERVAL_LIMIT_SECONDS) s.Interval = INTERVAL_LIMIT_SECONDS;
+  if (s.MAXTime <= 0) s.MAXTime = 5;
+  if (s.MAXTime > MAX_TIME_LIMIT_MINUTES) s.MAXTime = MAX_TIME_LIMIT_MINUTES;
+  if (s.CPUBorder <= 0) s.CPUBorder = 20;
+}
+
+void WriteMonitorSettings(IniStore& ini, const MonitorSettings& s) {
+  WriteIniInt(ini, SETTINGS_SECTION, "CPUBorder", s.CPUBorder);
+  WriteIniInt(ini, SETTINGS_SECTION, "DISKBorder", s.DISKBorder);
+  WriteIniInt(ini, SETTINGS_SECTION, "NETBorder", s.NETBorder);
+  WriteIniInt(ini, SETTINGS_SECTION, "MAXTime", s.MAXTime);
+  WriteIniInt(ini, SETTINGS_SECTION, "Interval", s.Interval);
+  WriteIniInt(ini, SETTINGS_SECTION, "Method", s.Method);
+  WriteIniInt(ini, SETTINGS_SECTION, "ResumeReboot", s.ResumeReboot);
+  WriteIniInt(ini, SETTINGS_SECTION, "Retry", s.Retry);
+  WriteIniInt(ini, SETTINGS_SECTION, "Network", s.Network);
+  WriteIniInt(ini, SETTINGS_SECTION, "Disk", s.Disk);
+}

@@ -1,0 +1,37 @@
+// The ten user settings, named after their keys in Sopora.ini.
+#pragma once
+
+#include <cstdint>
+
+#include "data/ini_store.h"
+
+inline constexpr const char* SETTINGS_SECTION = "PARAMATER";
+
+// Limits applied to hand-edited values so that later arithmetic (the timer
+// period Interval x 1000 ms, the target MAXTime x 60 / Interval and the
+// history of that many samples) stays small and cannot overflow.
+inline constexpr std::int32_t MAX_TIME_LIMIT_MINUTES = 1440;  // one day
+inline constexpr std::int32_t INTERVAL_LIMIT_SECONDS = 3600;  // one hour
+
+struct MonitorSettings {
+  std::int32_t CPUBorder = 0;     // percent; a sample strictly below counts as low
+  std::int32_t NETBorder = 0;     // network sample units (labelled KB/s)
+  std::int32_t DISKBorder = 0;    // disk sample units (1000 bytes/s, labelled KB/s)
+  std::int32_t MAXTime = 0;       // minutes of low load before the power action
+  std::int32_t Interval = 0;      // seconds between ticks
+  std::int32_t Method = 0;        // 0 standby, 1 hibernation, 2 shutdown
+  std::int32_t ResumeReboot = 0;  // offer a restart after resume
+  std::int32_t Retry = 0;         // restart monitoring before standby/hibernation
+  std::int32_t Network = 0;       // measure network traffic
+  std::int32_t Disk = 0;          // measure disk traffic
+};
+
+// Reads the ten keys in the order the program always has, then repairs them.
+MonitorSettings ReadMonitorSettings(IniStore& ini);
+
+// Replaces missing or unusable values with the defaults.
+void RepairMonitorSettings(MonitorSettings& settings);
+
+// Writes all ten keys; a new file is laid out in this order. Failures are
+// ignored: the values stay in effect in memory for this run.
+void WriteMonitorSettings(IniStore& ini, const MonitorSettings& settings);

@@ -1,0 +1,132 @@
+// In-memory doubles for the data layer's seams.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data/data_store.h"
+#include "data/file_system.h"
+#include "data/ini_store.h"
+#include "data/notifier.h"
+#include "monitor/window_source.h"
+
+class FakeFileSystem : public FileSystem {
+ public:
+  std::map<DataPath, Bytes> files;
+  std::vector<DataPath> readOnly;                  // refused by ReadForUpdate, Create and Replace
+  bool folderWritable = true;                      // false: nothing can be created
+  std::optional<std::size_t> failWritesAfterBytes; // a disk that fills up part-way
+  bool failReplace = false;
+  std::optional<DataPath> moduleDirectory = DataPath("C:\\Tools\\Sopora\\");
+  int createCount = 0;
+
+  std::optional<DataPath> ModuleDirectory() override { return moduleDirectory; }
+  bool Exists(const DataPath& path) override { return files.count(path) != 0; }
+  std::optional<Bytes> ReadForUpdate(const DataPath& path) override {
+    if (!Exists(path) || IsReadOnly(path)) return std::nullopt;
+    return files[path];
+  }
+  std::unique_ptr<OutputFile> Create(const DataPath& path) override;
+  bool Replace(const DataPath& from, const DataPath& to) override {
+    if (failReplace || IsReadOnly(to) || !Exists(from)) return false;
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    return true;
+  }
+  void Remove(const DataPath& path) override { files.erase(path); }
+
+  bool IsReadOnly(const DataPath& path) const {
+    for (const DataPath& p : readOnly) if (p == path) return true;
+    return false;
+  }
+  std::vector<DataPath> Paths() const {
+    std::vector<DataPath> paths;
+    for (const auto& [path, bytes] : files) paths.push_back(path);
+    return paths;
+  }
+};
+
+class FakeOutputFile : public OutputFile {
+ public:
+  FakeOutputFile(FakeFileSystem& fs, DataPath path) : m_fs(fs), m_path(std::move(path)) {}
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    Bytes& content = m_fs.files[m_path];
+    for (std::uint8_t byte : bytes) {
+      if (m_fs.failWritesAfterBytes && m_written >= *m_fs.failWritesAfterBytes) return false;
+      content.push_back(byte);
+      ++m_written;
+    }
+    return true;
+  }
+  bool Flush() override { return true; }
+
+ private:
+  FakeFileSystem& m_fs;
+  DataPath m_path;
+  std::size_t m_written = 0;
+};
+
+inline std::unique_ptr<OutputFile> FakeFileSystem::Create(const DataPath& path) {
+  ++createCount;
+  if (!folderWritable || IsReadOnly(path)) return nullptr;
+  files[path].clear();
+  return std::make_unique<FakeOutputFile>(*this, path);
+}
+
+class RecordingNotifier : public Notifier {
+ public:
+  std::vector<std::string> shown;
+  void ShowWarning(const std::string& text) override { shown.push_back(text); }
+};
+
+// Keys per section in first-write order, and every write in call order.
+class FakeIniStore : public IniStore {
+ public:
+  std::map<std::string, std::int32_t> values;  // key -> value, as if parsed
+  std::vector<std::string> reads;
+  std::vector<std::pair<std::string, std::string>> writes;
+  bool failWrites = false;
+
+  std::int32_t GetInt(const char*, const char* key, std::int32_t defaultValue) override {
+    reads.emplace_back(key);
+    const auto it = values.find(key);
+    return it == values.end() ? defaultValue : it->second;
+  }
+  bool WriteString(const char*, const char* key, const char* value) override {
+    writes.emplace_back(key, value);
+    return !failWrites;
+  }
+};
+
+struct FakeWindow {
+  std::string title;
+  std::string className = "Notepad";
+  bool visible = true;
+  bool hasParent = false;
+};
+
+class FakeWindowSource : public WindowSource {
+ public:
+  std::vector<FakeWindow> windows;
+  int enumerations = 0;
+
+  void ForEachTopWindow(const std::function<void(WindowId)>& visit) override {
+    ++enumerations;
+    for (std::size_t i = 0; i < windows.size(); ++i) visit(i);
+  }
+  std::string Title(WindowId w) override { return windows[w].title; }
+  std::string ClassName(WindowId w) override { return windows[w].className; }
+  bool IsVisible(WindowId w) override { return windows[w].visible; }
+  bool HasParent(WindowId w) override { return windows[w].hasParent; }
+};
+
+// A CDataStore wired to in-memory doubles.
+struct FakeDataServices {
+  FakeFileSystem files;
+  RecordingNotifier notifier;
+  FakeWindowSource windows;
+  DataStoreServices services{files, notifier, windows};
+};
