@@ -71,6 +71,10 @@ std::unique_ptr<OutputFile> Win32FileSystem::Create(const DataPath& path) {
 }
 
 bool Win32FileSystem::Replace(const DataPath& from, const DataPath& to) {
+  // A read-only file stays as it is. Windows refuses to replace one anyway;
+  // asking first makes the rule hold where the rename would go through.
+  const DWORD attributes = GetFileAttributesW(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

@@ -14,8 +14,8 @@ std::wstring WidenCp932(std::string_view text) {
 std::string NarrowCp932(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_SHIFT_JIS, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length = WideCharToMultiByte(CP_SHIFT_JIS, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_SHIFT_JIS, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(CP_SHIFT_JIS, WC_NO_BEST_FIT_CHARS, text.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }

@@ -1,0 +1,51 @@
+// The data layer's file seam on a POSIX host, for benchmarks on real files.
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "data/file_system.h"
+
+class PosixFileSystem : public FileSystem {
+ public:
+  explicit PosixFileSystem(bool syncOnFlush) : m_sync(syncOnFlush) {}
+
+  std::optional<DataPath> ModuleDirectory() override { return std::nullopt; }
+  bool Exists(const DataPath& path) override { return ::access(path.c_str(), F_OK) == 0; }
+  std::optional<Bytes> ReadForUpdate(const DataPath& path) override {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+  std::unique_ptr<OutputFile> Create(const DataPath& path) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return nullptr;
+    return std::make_unique<File>(fd, m_sync);
+  }
+  bool Replace(const DataPath& from, const DataPath& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+  void Remove(const DataPath& path) override { ::unlink(path.c_str()); }
+
+ private:
+  class File : public OutputFile {
+   public:
+    File(int fd, bool sync) : m_fd(fd), m_sync(sync) {}
+    ~File() override { ::close(m_fd); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    bool Write(std::span<const std::uint8_t> bytes) override {
+      return ::write(m_fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+    bool Flush() override { return !m_sync || ::fsync(m_fd) == 0; }
+
+   private:
+    int m_fd;
+    bool m_sync;
+  };
+  bool m_sync;
+};

@@ -1,0 +1,251 @@
+// The data layer against the real Win32 calls: INI files as
+// WritePrivateProfileString lays them out, files that may not be written,
+// the atomic replace, and the program's own path handling.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "data/data_store.h"
+#include "data/monitor_settings.h"
+#include "data/win32_services.h"
+#include "monitor/window_source_win.h"
+#include "support/fake_data_services.h"
+#include "win/support/temp_folder.h"
+
+namespace {
+
+constexpr SystemTime NOON = {2026, 12, 2, 8, 12, 0, 0, 0};
+
+MonitorSettings Defaults() {
+  MonitorSettings s;
+  s.CPUBorder = 20;
+  s.NETBorder = 300;
+  s.DISKBorder = 500;
+  s.MAXTime = 5;
+  s.Interval = 1;
+  return s;
+}
+
+const char* const FIRST_SAVE =
+    "[PARAMATER]\r\n"
+    "CPUBorder=20\r\n"
+    "DISKBorder=500\r\n"
+    "NETBorder=300\r\n"
+    "MAXTime=5\r\n"
+    "Interval=1\r\n"
+    "Method=0\r\n"
+    "ResumeReboot=0\r\n"
+    "Retry=0\r\n"
+    "Network=0\r\n"
+    "Disk=0\r\n";
+
+TEST(IniWin, AFirstSaveWritesTheElevenLinesInOrder) {
+  TempFolder folder(L"ini-first");
+  SetDataFilePaths(folder.Directory());
+  Win32IniStore ini;
+  WriteMonitorSettings(ini, Defaults());
+  EXPECT_EQ(ReadFileText(g_strIniFile), FIRST_SAVE);
+}
+
+TEST(IniWin, ASecondSaveKeepsEveryKeyInItsPlace) {
+  TempFolder folder(L"ini-second");
+  SetDataFilePaths(folder.Directory());
+  WriteFileBytes(g_strIniFile, [] {
+    const std::string text = "; tuned by hand\r\n[PARAMATER]\r\nDisk=1\r\nMAXTime=30\r\nCPUBorder=15\r\n";
+    return Bytes(text.begin(), text.end());
+  }());
+  Win32IniStore ini;
+  MonitorSettings s = Defaults();
+  s.MAXTime = 45;
+  WriteMonitorSettings(ini, s);
+  WriteMonitorSettings(ini, s);  // and once more: nothing moves
+  EXPECT_EQ(ReadFileText(g_strIniFile),
+            "; tuned by hand\r\n[PARAMATER]\r\nDisk=0\r\nMAXTime=45\r\nCPUBorder=20\r\n"
+            "DISKBorder=500\r\nNETBorder=300\r\nInterval=1\r\nMethod=0\r\nResumeReboot=0\r\n"
+            "Retry=0\r\nNetwork=0\r\n");
+}
+
+TEST(IniWin, AMissingFileLoadsTheDefaultsAndStaysMissing) {
+  TempFolder folder(L"ini-missing");
+  SetDataFilePaths(folder.Directory());
+  Win32IniStore ini;
+  const MonitorSettings s = ReadMonitorSettings(ini);
+  EXPECT_EQ(s.CPUBorder, 20);
+  EXPECT_EQ(s.NETBorder, 300);
+  EXPECT_EQ(s.DISKBorder, 500);
+  EXPECT_EQ(s.MAXTime, 5);
+  EXPECT_EQ(s.Interval, 1);
+  EXPECT_EQ(s.Method + s.ResumeReboot + s.Retry + s.Network + s.Disk, 0);
+  EXPECT_FALSE(std::filesystem::exists(g_strIniFile));
+}
+
+TEST(IniWin, HandEditedValuesAreRepaired) {
+  TempFolder folder(L"ini-hand");
+  SetDataFilePaths(folder.Directory());
+  const std::string text =
+      "[PARAMATER]\r\nCPUBorder=abc\r\nNETBorder=999\r\nDISKBorder=-7\r\nMAXTime=-5\r\n"
+      "Interval=999999999\r\nMethod=-1\r\n";
+  WriteFileBytes(g_strIniFile, Bytes(text.begin(), text.end()));
+  Win32IniStore ini;
+  const MonitorSettings s = ReadMonitorSettings(ini);
+  EXPECT_EQ(s.CPUBorder, 20);   // not a number reads as 0
+  EXPECT_EQ(s.NETBorder, 999);
+  EXPECT_EQ(s.DISKBorder, 500);
+  EXPECT_EQ(s.MAXTime, 5);      // negative: repaired like 0
+  EXPECT_EQ(s.Interval, INTERVAL_LIMIT_SECONDS);
+  EXPECT_EQ(s.Method, -1);      // used as read
+}
+
+class DataFilesWin : public ::testing::Test {
+ protected:
+  TempFolder folder{L"data-files"};
+  Win32FileSystem files;
+  RecordingNotifier notifier;
+  Win32WindowSource windows;
+  DataStoreServices services{files, notifier, windows};
+
+  void SetUp() override { SetDataFilePaths(folder.Directory()); }
+};
+
+TEST_F(DataFilesWin, TheConstructorTakesTheFolderOfTheRunningProgram) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring directory = std::filesystem::path(exe).parent_path().native() + L"\\";
+  CDataStore store(services);
+  EXPECT_EQ(g_strIniFile.native(), directory + L"Sopora.ini");
+  EXPECT_EQ(g_strLogFile.native(), directory + L"Sopora.dat");
+  EXPECT_EQ(g_strWndFile.native(), directory + L"SoporaWnd.dat");
+  EXPECT_EQ(g_strHelpFile.native(), directory + L"Help\\index.htm");
+}
+
+TEST_F(DataFilesWin, AMissingLogIsCreatedAndRewrittenWhole) {
+  CDataStore store(services);
+  SetDataFilePaths(folder.Directory());
+  store.LoadLog();
+  EXPECT_EQ(ReadFileBytes(g_strLogFile), Bytes{0x01});
+  for (int i = 0; i < 3; ++i) store.AppendLog(MakeLogRecord(i, "監視を再開しました", NOON));
+  const Bytes file = ReadFileBytes(g_strLogFile);
+  ASSERT_EQ(file.size(), 1u + 3u * 276u);
+  EXPECT_EQ(std::string(file.begin() + 1 + 2 * 276 + 20, file.begin() + 1 + 2 * 276 + 38), "監視を再開しました");
+  EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"Sopora.dat"});
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+TEST_F(DataFilesWin, AReadOnlyLogCannotBeOpenedAndAppendsFailSilently) {
+  CDataStore store(services);
+  SetDataFilePaths(folder.Directory());
+  store.LoadLog();
+  store.AppendLog(MakeLogRecord(0, "one", NOON));
+  const Bytes before = ReadFileBytes(g_strLogFile);
+  ASSERT_TRUE(SetFileAttributesW(g_strLogFile.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  store.LoadLog();
+  EXPECT_EQ(notifier.shown, std::vector<std::string>{"ログファイルを開けません。"});
+  store.AppendLog(MakeLogRecord(0, "two", NOON));
+  store.AppendLog(MakeLogRecord(0, "three", NOON));
+
+  std::vector<LogRecord> inMemory;
+  EXPECT_EQ(store.GetLogRecords(inMemory), 2);
+  EXPECT_EQ(ReadFileBytes(g_strLogFile), before);
+  EXPECT_EQ(notifier.shown.size(), 1u);
+  EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"Sopora.dat"});
+}
+
+// The real file system, except that writing stops after a number of bytes,
+// as on a disk that fills up.
+class DiskFillsUp : public Win32FileSystem {
+ public:
+  explicit DiskFillsUp(std::size_t room) : m_room(room) {}
+  std::unique_ptr<OutputFile> Create(const DataPath& path) override {
+    auto real = Win32FileSystem::Create(path);
+    if (!real) return nullptr;
+    return std::make_unique<Limited>(std::move(real), m_room);
+  }
+
+ private:
+  class Limited : public OutputFile {
+   public:
+    Limited(std::unique_ptr<OutputFile> real, std::size_t room) : m_real(std::move(real)), m_room(room) {}
+    bool Write(std::span<const std::uint8_t> bytes) override {
+      const std::size_t fits = std::min(bytes.size(), m_room);
+      m_room -= fits;
+      return m_real->Write(bytes.first(fits)) && fits == bytes.size();
+    }
+    bool Flush() override { return m_real->Flush(); }
+
+   private:
+    std::unique_ptr<OutputFile> m_real;
+    std::size_t m_room;
+  };
+  std::size_t m_room;
+};
+
+TEST_F(DataFilesWin, ARewriteThatFailsPartWayLeavesTheOldFileIntact) {
+  for (std::size_t room : {0u, 1u, 500u}) {
+    CDataStore writer(services);
+    SetDataFilePaths(folder.Directory());
+    writer.SaveExceptWnd({});
+    std::vector<ExceptWndEntry> entries(3);
+    for (ExceptWndEntry& e : entries) std::memset(&e, 0, sizeof e);
+    std::strcpy(entries[0].title, "*メモ帳");
+    writer.SaveExceptWnd(entries);
+    const Bytes before = ReadFileBytes(g_strWndFile);
+    ASSERT_EQ(before.size(), 1u + 3u * 520u);
+
+    DiskFillsUp full(room);
+    DataStoreServices failing{full, notifier, windows};
+    CDataStore store(failing);
+    SetDataFilePaths(folder.Directory());
+    entries.resize(1);
+    store.SaveExceptWnd(entries);
+    EXPECT_EQ(ReadFileBytes(g_strWndFile), before) << room;
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"SoporaWnd.dat"}) << room;
+  }
+}
+
+TEST_F(DataFilesWin, AReadOnlyExceptionListKeepsItsContentOnSave) {
+  CDataStore store(services);
+  SetDataFilePaths(folder.Directory());
+  std::vector<ExceptWndEntry> entries(1);
+  std::memset(entries.data(), 0, sizeof(ExceptWndEntry));
+  std::strcpy(entries[0].title, "keep");
+  store.SaveExceptWnd(entries);
+  const Bytes before = ReadFileBytes(g_strWndFile);
+  ASSERT_TRUE(SetFileAttributesW(g_strWndFile.c_str(), FILE_ATTRIBUTE_READONLY));
+  store.SaveExceptWnd({});
+  EXPECT_EQ(ReadFileBytes(g_strWndFile), before);
+  std::vector<ExceptWndEntry> loaded;
+  store.LoadExceptWnd(loaded);
+  EXPECT_EQ(notifier.shown, std::vector<std::string>{"例外ウィンドウ定義ファイルを開けません。"});
+}
+
+// Runs the real program from a copy in the folder and waits for its end.
+DWORD RunProgramIn(const std::filesystem::path& folder) {
+  const std::filesystem::path exe = folder / L"Sopora.exe";
+  std::filesystem::copy_file(L"Sopora.exe", exe);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + exe.native() + L"\"";
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return 0xFFFFFFFF;
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 0xFFFFFFFF;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+TEST(ProgramWin, KeepsItsFilesBesideItselfInAFolderWithSpacesAndJapanese) {
+  TempFolder folder(L"program run");
+  EXPECT_EQ(RunProgramIn(folder.Path()), 0u);
+  EXPECT_EQ(ReadFileBytes(folder.File(L"Sopora.dat")), Bytes{0x01});
+  EXPECT_FALSE(std::filesystem::exists(folder.File(L"Sopora.ini")));  // loading never creates it
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+# Sourced by the scripts that run Windows programs: one Wine prefix for the
+# project, a virtual X display when there is none, Japanese fonts.
+#
+# Wine runs as an ordinary user even when the scripts run as root (as CI
+# does): as root every file is writable, so a read-only data file would
+# behave nothing like it does for a Windows user. Programs are then copied
+# to a staging folder that user can reach.
+SOPORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No start-menu entries or file associations on the host.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
+
+if [ "$(id -u)" -eq 0 ]; then
+  SOPORA_WINE_AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  SOPORA_WINE_BASE=/tmp/sopora-wine-nobody
+else
+  SOPORA_WINE_AS=()
+  SOPORA_WINE_BASE=$SOPORA_ROOT/build/wine
+fi
+export WINEPREFIX=$SOPORA_WINE_BASE/prefix
+SOPORA_WINE_HOME=$SOPORA_WINE_BASE/home
+SOPORA_STAGE=$SOPORA_WINE_BASE/stage
+
+# Runs a command as the Wine user, with the project's prefix.
+sopora_as_wine_user() {
+  "${SOPORA_WINE_AS[@]}" env HOME="$SOPORA_WINE_HOME" WINEPREFIX="$WINEPREFIX" "$@"
+}
+
+# Starts Xvfb on a fixed display when no display is usable. It stays up for
+# the later commands of the session. A root session's own display is not
+# used: the Wine user may not connect to it.
+sopora_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && [ ${#SOPORA_WINE_AS[@]} -eq 0 ]; then return 0; fi
+  if [ ! -e /tmp/.X11-unix/X77 ]; then
+    Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    for _ in $(seq 100); do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.1; done
+  fi
+  export DISPLAY=:77
+}
+
+# Creates the prefix once: a 1024x768 virtual desktop (with its taskbar and
+# notification area), IPA Gothic standing in for the Japanese UI fonts, no
+# crash dialogs.
+sopora_ensure_prefix() {
+  mkdir -p "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
+  [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown 65534:65534 "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
+  local stamp=$WINEPREFIX/.sopora-prefix-3
+  [ -f "$stamp" ] && return 0
+  # mono and gecko are not needed; skip their installers.
+  WINEDLLOVERRIDES="mscoree,mshtml=" sopora_as_wine_user wine wineboot --init >/dev/null 2>&1
+  local reg=$SOPORA_WINE_BASE/sopora-prefix.reg
+  # regedit reads version 5 files as UTF-16 little-endian with a BOM.
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$SOPORA_ROOT/tools/wine-prefix.reg"; } >"$reg"
+  chmod 644 "$reg"
+  sopora_as_wine_user wine regedit /S "$(sopora_as_wine_user winepath -w "$reg")" >/dev/null 2>&1
+  sopora_as_wine_user wineserver -w
+  sopora_as_wine_user touch "$stamp"
+}
+
+# Copies the Windows programs and libraries of a build folder to the stage.
+sopora_stage_binaries() {
+  local from=$1
+  cp -f "$from"/*.exe "$from"/*.dll "$SOPORA_STAGE"/ 2>/dev/null || true
+  [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown -R 65534:65534 "$SOPORA_STAGE"
+}
