@@ -8,8 +8,10 @@
 SOPORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
-# No start-menu entries or file associations on the host.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
+# No start-menu entries or file associations on the host; performance
+# counters from the stand-in pdh.dll beside the program (Wine's own cannot
+# serve the counter paths Sopora uses).
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;pdh=n}
 
 if [ "$(id -u)" -eq 0 ]; then
   SOPORA_WINE_AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)

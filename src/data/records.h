@@ -8,16 +8,6 @@
 constexpr std::uint8_t DATA_FILE_VERSION = 0x01;
 constexpr std::size_t LOG_RECORD_LIMIT = 1000;
 
-// Log kinds double as icon indices in the log viewer.
-enum LogKind : std::int32_t {
-  LOG_INFO = 0,
-  LOG_WARNING = 1,
-  LOG_ERROR = 2,
-  LOG_WINDOWS_ENDING = 4,
-  LOG_RESUMED = 6,
-  LOG_ENTERING_POWER_SAVING = 7,
-};
-
 // The Win32 SYSTEMTIME layout, so GetLocalTime can fill it directly.
 struct SystemTime {
   std::uint16_t wYear;

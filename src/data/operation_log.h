@@ -1,0 +1,23 @@
+// The one logging operation of the program: a time-stamped line in
+// Sopora.dat and at the top of the log viewer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Log kinds double as icon indices in the log viewer.
+enum LogKind : std::int32_t {
+  LOG_INFO = 0,
+  LOG_WARNING = 1,
+  LOG_ERROR = 2,
+  LOG_WINDOWS_ENDING = 4,
+  LOG_RESUMED = 6,
+  LOG_ENTERING_POWER_SAVING = 7,
+};
+
+class OperationLog {
+ public:
+  virtual ~OperationLog() = default;
+  // `text` is CP932. Never fails towards the caller.
+  virtual void AddLog(std::int32_t kind, std::string text) = 0;
+};

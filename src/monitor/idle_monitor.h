@@ -1,0 +1,118 @@
+// The monitoring tick: samples the loads, keeps the processor-load history,
+// counts consecutive low-load ticks and hands over to the power transition
+// once the machine has been idle long enough.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+#include "data/monitor_settings.h"
+#include "data/operation_log.h"
+
+inline constexpr unsigned TIMER_MONITOR = 1000;
+inline constexpr unsigned TIMER_BLINK = 1001;
+inline constexpr unsigned BLINK_PERIOD_MS = 500;
+inline constexpr std::int32_t LOW_LOAD_REPORT_PERCENT = 30;
+
+// Timers of the main window.
+class MonitorTimers {
+ public:
+  virtual ~MonitorTimers() = default;
+  virtual void SetTimer(unsigned id, unsigned periodMs) = 0;
+  virtual void KillTimer(unsigned id) = 0;
+};
+
+// The three samples; a sample that cannot be read is -1.
+class LoadSource {
+ public:
+  virtual ~LoadSource() = default;
+  virtual double ReadCpuLoad() = 0;          // percent
+  virtual std::int32_t ReadNetworkLoad() = 0;  // segments per second, 0 when not measured
+  virtual std::int32_t ReadDiskLoad() = 0;     // 1000 bytes per second, 0 when not measured
+};
+
+class ExceptionWindowTest {
+ public:
+  virtual ~ExceptionWindowTest() = default;
+  virtual bool IsExceptWindowPresent() = 0;
+};
+
+// The three pictures of the notification-area icon.
+class TrayPictures {
+ public:
+  virtual ~TrayPictures() = default;
+  virtual void ShowNormalIcon() = 0;
+  virtual void ShowPausedIcon() = 0;
+  virtual void ShowExceptIcon() = 0;
+};
+
+// The settings dialog's graph and meters, refreshed every tick.
+class LiveDisplay {
+ public:
+  virtual ~LiveDisplay() = default;
+  virtual void UpdateMeters() = 0;
+};
+
+class PowerTransition {
+ public:
+  virtual ~PowerTransition() = default;
+  // Performs the configured action; returns when done or refused.
+  virtual void DoPowerAction() = 0;
+};
+
+struct IdleMonitorServices {
+  MonitorTimers& timers;
+  LoadSource& loads;
+  ExceptionWindowTest& exceptions;
+  TrayPictures& tray;
+  LiveDisplay& display;
+  OperationLog& log;
+  PowerTransition& power;
+};
+
+// The settings and the monitoring state, named as the main window's members.
+class IdleMonitor : public MonitorSettings {
+ public:
+  explicit IdleMonitor(const IdleMonitorServices& services);
+
+  std::deque<std::int32_t> m_arCpuHistory;  // processor load in percent, oldest first
+  std::int32_t m_bMonitoring = 1;           // 0 while the user has paused monitoring
+  std::int32_t m_bExceptWnd = 0;            // an exception window was found at the last tick
+  std::int32_t m_nLowLoadCount = 0;         // consecutive low-load ticks
+  std::int32_t m_nNetLoad = 0;              // network sample of the last tick
+  std::int32_t m_nDiskLoad = 0;             // disk sample of the last tick
+  std::int32_t m_bNormalIconShown = 1;      // blink phase: the state picture is showing
+
+  // Ticks of low load before the power action: MAXTime x 60 / Interval, and
+  // at least 1 so that a hand-edited file can neither divide by zero nor
+  // act on the first tick of a run that has not been low at all.
+  std::int32_t TargetTicks() const;
+
+  // Reads the settings file (with its repairs) and starts in the
+  // monitoring state.
+  void LoadSettings(IniStore& ini);
+  // Writes all ten settings and restarts the count.
+  void SaveSettings(IniStore& ini);
+
+  // Stops and restarts the monitoring timer with T zeros of history and a
+  // zero count.
+  void RestartMonitor();
+
+  void OnTimer(unsigned timerId);
+  void OnInputActivity();
+  // The tray's pause/resume toggle.
+  void OnPauseResume();
+
+ private:
+  void MonitorTick();
+  void BlinkStep();
+  void ShowStateIcon();
+  void UpdateExceptionHold(bool present);
+  void CountLowLoad(std::int32_t cpu);
+
+  IdleMonitorServices m_services;
+  bool m_inTick = false;  // a tick in progress (its message box or power call may pump messages)
+};
+
+// The load-report line of a busy tick that ends a long low-load run.
+std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk);

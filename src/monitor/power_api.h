@@ -1,0 +1,29 @@
+// The platform calls of the power transition.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::uint32_t EWX_REBOOT_FORCE = 0x06;    // EWX_REBOOT | EWX_FORCE
+inline constexpr std::uint32_t EWX_POWEROFF_FORCE = 0x0C;  // EWX_POWEROFF | EWX_FORCE
+inline constexpr std::uint32_t BEEP_DEFAULT = 0;           // MessageBeep(0)
+inline constexpr std::uint32_t BEEP_ASTERISK = 0x40;       // MB_ICONASTERISK
+
+// Whether the platform took a request; `error` is its error code otherwise.
+struct PowerRequestResult {
+  bool accepted;
+  std::uint32_t error;
+};
+
+class PowerApi {
+ public:
+  virtual ~PowerApi() = default;
+  virtual bool IsNtPlatform() = 0;
+  // Opens the process token, looks the privilege up and adjusts it; false
+  // when the token or the privilege cannot be had.
+  virtual bool AdjustPrivilege(const char* name, bool enable) = 0;
+  // Standby (hibernate false) or hibernation; returns after resume or refusal.
+  virtual PowerRequestResult Suspend(bool hibernate) = 0;
+  virtual PowerRequestResult ExitSession(std::uint32_t flags) = 0;
+  virtual void StartProcess(const char* commandLine) = 0;
+  virtual void Beep(std::uint32_t type) = 0;
+};

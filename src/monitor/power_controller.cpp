@@ -1,0 +1,90 @@
+#include "monitor/power_controller.h"
+
+#include <cstdio>
+#include <string>
+
+PowerController::PowerController(IdleMonitor& monitor, OperationLog& log, PowerApi& power, RebootPrompt& prompt)
+    : m_monitor(monitor), m_log(log), m_power(power), m_prompt(prompt) {}
+
+bool PowerController::IsNtPlatform() { return m_power.IsNtPlatform(); }
+
+bool PowerController::EnableShutdownPrivilege(const char* name, bool enable) {
+  return m_power.AdjustPrivilege(name, enable);
+}
+
+void PowerController::ShellExitWindows() { m_power.StartProcess(SHELL_SHUTDOWN_COMMAND); }
+
+void PowerController::LogRefusal(const char* action, PowerRequestResult result) {
+  if (result.accepted) return;
+  // Without this line the log would read as if the attempt had gone through.
+  char text[128];
+  std::snprintf(text, sizeof text, "%sに失敗しました(エラーコード=%lu)", action,
+                static_cast<unsigned long>(result.error));
+  m_log.AddLog(LOG_ERROR, text);
+}
+
+void PowerController::Suspend(bool hibernate, const char* attempt, const char* failure) {
+  m_log.AddLog(LOG_WARNING, attempt);
+  if (m_monitor.Retry == 1) {
+    // Monitoring runs on, so a refused attempt is tried again later.
+    m_log.AddLog(LOG_INFO, "カウンターリセット");
+    m_monitor.RestartMonitor();
+  }
+  LogRefusal(failure, m_power.Suspend(hibernate));
+}
+
+void PowerController::DoPowerAction() {
+  const bool nt = IsNtPlatform();
+  if (nt) EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);
+  switch (m_monitor.Method) {
+    case 0:
+      Suspend(false, "省電力状態検知のためスタンバイを試行します", "スタンバイへの移行");
+      break;
+    case 1:
+      Suspend(true, "省電力状態検知のため休止状態を試行します", "休止状態への移行");
+      break;
+    case 2:
+      m_log.AddLog(LOG_WARNING, "CPU負荷低下のためシャットダウンを試行します");
+      if (nt) {
+        LogRefusal("シャットダウン", m_power.ExitSession(EWX_POWEROFF_FORCE));
+      } else {
+        ShellExitWindows();
+      }
+      break;
+    default:
+      m_power.Beep(BEEP_DEFAULT);
+      break;
+  }
+  if (nt) EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, false);
+}
+
+void PowerController::RebootSystem() {
+  EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);
+  const PowerRequestResult result = m_power.ExitSession(EWX_REBOOT_FORCE);
+  EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, false);
+  LogRefusal("再起動", result);
+}
+
+std::intptr_t PowerController::OnPowerBroadcast(std::uintptr_t event) {
+  if (event <= 1) {  // PBT_APMQUERYSUSPEND, PBT_APMQUERYSTANDBY
+    m_log.AddLog(LOG_ENTERING_POWER_SAVING, "省電力状態へ移行します");
+  } else if (event == PBT_APMRESUMESUSPEND_EVENT) {
+    m_log.AddLog(LOG_RESUMED, "省電力状態から復帰しました");
+    m_log.AddLog(LOG_INFO, "カウンターリセット");
+    m_monitor.RestartMonitor();
+    if (m_monitor.ResumeReboot == 1) OfferReboot();
+  }
+  return 0;
+}
+
+void PowerController::OfferReboot() {
+  // A second resume broadcast during the countdown must not stack another
+  // countdown on top of the first.
+  if (m_countdownOpen) return;
+  m_countdownOpen = true;
+  const bool confirmed = m_prompt.ConfirmReboot();
+  m_countdownOpen = false;
+  if (!confirmed) return;
+  m_log.AddLog(LOG_INFO, "オプション指定により再起動を実行します");
+  RebootSystem();
+}

@@ -1,0 +1,132 @@
+// One recorder for every seam of the monitoring engine: each call becomes a
+// line in one ordered list, so a test states a whole scenario as "these
+// calls, in this order".
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "monitor/idle_monitor.h"
+#include "monitor/power_api.h"
+#include "monitor/power_controller.h"
+#include "monitor/reboot_countdown.h"
+
+class EngineRecorder : public MonitorTimers,
+                       public LoadSource,
+                       public ExceptionWindowTest,
+                       public TrayPictures,
+                       public LiveDisplay,
+                       public OperationLog,
+                       public PowerTransition,
+                       public PowerApi,
+                       public RebootPrompt,
+                       public CountdownView {
+ public:
+  std::vector<std::string> calls;
+  std::vector<std::pair<int, std::string>> logLines;
+
+  // Scripted answers.
+  double cpu = 5.0;
+  std::int32_t network = 0;
+  std::int32_t disk = 0;
+  bool exceptionWindow = false;
+  bool nt = true;
+  PowerRequestResult suspendResult{true, 0};
+  PowerRequestResult exitResult{true, 0};
+  bool confirmReboot = false;
+  // Things the world does while a call is in progress (a message loop runs).
+  std::function<void()> duringExceptionTest;
+  std::function<void()> duringUpdateMeters;
+  std::function<void()> duringPowerAction;
+  std::function<void()> duringSuspend;
+  std::function<void()> duringRebootPrompt;
+
+  void Clear() {
+    calls.clear();
+    logLines.clear();
+  }
+
+  // MonitorTimers
+  void SetTimer(unsigned id, unsigned periodMs) override {
+    Record("SetTimer " + std::to_string(id) + " " + std::to_string(periodMs));
+  }
+  void KillTimer(unsigned id) override { Record("KillTimer " + std::to_string(id)); }
+  // LoadSource
+  double ReadCpuLoad() override { return Record("ReadCpuLoad"), cpu; }
+  std::int32_t ReadNetworkLoad() override { return Record("ReadNetworkLoad"), network; }
+  std::int32_t ReadDiskLoad() override { return Record("ReadDiskLoad"), disk; }
+  // ExceptionWindowTest
+  bool IsExceptWindowPresent() override {
+    Record("IsExceptWindowPresent");
+    Run(duringExceptionTest);
+    return exceptionWindow;
+  }
+  // TrayPictures
+  void ShowNormalIcon() override { Record("ShowNormalIcon"); }
+  void ShowPausedIcon() override { Record("ShowPausedIcon"); }
+  void ShowExceptIcon() override { Record("ShowExceptIcon"); }
+  // LiveDisplay
+  void UpdateMeters() override {
+    Record("UpdateMeters");
+    Run(duringUpdateMeters);
+  }
+  // OperationLog
+  void AddLog(std::int32_t kind, std::string text) override {
+    Record("AddLog " + std::to_string(kind) + " " + text);
+    logLines.emplace_back(kind, text);
+  }
+  // PowerTransition
+  void DoPowerAction() override {
+    Record("DoPowerAction");
+    Run(duringPowerAction);
+  }
+  // PowerApi
+  bool IsNtPlatform() override { return nt; }
+  bool AdjustPrivilege(const char* name, bool enable) override {
+    Record(std::string("AdjustPrivilege ") + name + (enable ? " on" : " off"));
+    return true;
+  }
+  PowerRequestResult Suspend(bool hibernate) override {
+    Record(hibernate ? "Suspend hibernate" : "Suspend standby");
+    Run(duringSuspend);
+    return suspendResult;
+  }
+  PowerRequestResult ExitSession(std::uint32_t flags) override {
+    Record("ExitSession " + std::to_string(flags));
+    return exitResult;
+  }
+  void StartProcess(const char* commandLine) override { Record(std::string("StartProcess ") + commandLine); }
+  void Beep(std::uint32_t type) override { Record("Beep " + std::to_string(type)); }
+  // RebootPrompt
+  bool ConfirmReboot() override {
+    Record("ConfirmReboot");
+    Run(duringRebootPrompt);
+    return confirmReboot;
+  }
+  // CountdownView
+  void SetProgressRange(int low, int high) override {
+    Record("SetProgressRange " + std::to_string(low) + " " + std::to_string(high));
+  }
+  void SetProgressPos(int position) override { Record("SetProgressPos " + std::to_string(position)); }
+  void SetRemainText(const std::string& text) override { Record("SetRemainText " + text); }
+  void StartTimer(unsigned id, unsigned periodMs) override {
+    Record("StartTimer " + std::to_string(id) + " " + std::to_string(periodMs));
+  }
+  void EndDialog(int result) override { Record("EndDialog " + std::to_string(result)); }
+
+  int Count(const std::string& call) const {
+    int n = 0;
+    for (const std::string& c : calls) n += c == call;
+    return n;
+  }
+
+ private:
+  void Record(std::string call) { calls.push_back(std::move(call)); }
+  static void Run(const std::function<void()>& action) {
+    if (action) action();
+  }
+};
+
+inline IdleMonitorServices ServicesOf(EngineRecorder& r) { return {r, r, r, r, r, r, r}; }

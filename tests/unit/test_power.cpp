@@ -1,0 +1,167 @@
+// The power transition, the power broadcasts and the restart countdown.
+#include <gtest/gtest.h>
+
+#include "monitor/power_controller.h"
+#include "monitor/reboot_countdown.h"
+#include "support/fake_data_services.h"
+#include "support/recording_engine.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class PowerTest : public ::testing::Test {
+ protected:
+  EngineRecorder world;
+  IdleMonitor monitor{ServicesOf(world)};
+  PowerController power{monitor, world, world, world};
+
+  void Configure(std::int32_t method, std::int32_t retry, std::int32_t resumeReboot = 0) {
+    FakeIniStore ini;
+    monitor.LoadSettings(ini);
+    monitor.Method = method;
+    monitor.Retry = retry;
+    monitor.ResumeReboot = resumeReboot;
+    world.Clear();
+  }
+};
+
+TEST_F(PowerTest, EachMethodMakesItsCallsInOrder) {
+  const std::string privilegeOn = "AdjustPrivilege SeShutdownPrivilege on";
+  const std::string privilegeOff = "AdjustPrivilege SeShutdownPrivilege off";
+  const std::string standby = "AddLog 1 省電力状態検知のためスタンバイを試行します";
+  const std::string hibernate = "AddLog 1 省電力状態検知のため休止状態を試行します";
+  const std::string shutdown = "AddLog 1 CPU負荷低下のためシャットダウンを試行します";
+  const std::string reset = "AddLog 0 カウンターリセット";
+  const std::string restart1 = "KillTimer 1000";
+  const std::string restart2 = "SetTimer 1000 1000";
+  struct Case {
+    std::int32_t method, retry;
+    bool nt;
+    Calls calls;
+  };
+  const Case cases[] = {
+      {0, 1, true, {privilegeOn, standby, reset, restart1, restart2, "Suspend standby", privilegeOff}},
+      {0, 0, true, {privilegeOn, standby, "Suspend standby", privilegeOff}},
+      {1, 1, true, {privilegeOn, hibernate, reset, restart1, restart2, "Suspend hibernate", privilegeOff}},
+      {1, 0, true, {privilegeOn, hibernate, "Suspend hibernate", privilegeOff}},
+      {0, 1, false, {standby, reset, restart1, restart2, "Suspend standby"}},
+      {1, 0, false, {hibernate, "Suspend hibernate"}},
+      {2, 0, true, {privilegeOn, shutdown, "ExitSession 12", privilegeOff}},
+      {2, 1, true, {privilegeOn, shutdown, "ExitSession 12", privilegeOff}},  // Retry plays no part
+      {2, 0, false, {shutdown, "StartProcess rundll32 shell32.dll,SHExitWindowsEx 1"}},
+      {3, 1, true, {privilegeOn, "Beep 0", privilegeOff}},
+      {-1, 0, false, {"Beep 0"}},
+  };
+  for (const Case& c : cases) {
+    Configure(c.method, c.retry);
+    world.nt = c.nt;
+    power.DoPowerAction();
+    EXPECT_EQ(world.calls, c.calls) << "Method " << c.method << " Retry " << c.retry << " NT " << c.nt;
+  }
+}
+
+TEST_F(PowerTest, ARefusedRequestIsLoggedAsAnError) {
+  struct Case {
+    std::int32_t method;
+    std::string line;
+  };
+  const Case cases[] = {
+      {0, "スタンバイへの移行に失敗しました(エラーコード=50)"},
+      {1, "休止状態への移行に失敗しました(エラーコード=50)"},
+      {2, "シャットダウンに失敗しました(エラーコード=50)"},
+  };
+  for (const Case& c : cases) {
+    Configure(c.method, 0);
+    world.suspendResult = world.exitResult = {false, 50};
+    power.DoPowerAction();
+    ASSERT_EQ(world.logLines.size(), 2u);
+    EXPECT_EQ(world.logLines[1], std::make_pair(2, c.line));
+    EXPECT_EQ(world.calls.back(), "AdjustPrivilege SeShutdownPrivilege off");  // the privilege still goes back
+  }
+}
+
+TEST_F(PowerTest, AStandbyThatHappensLogsItsWholeStory) {
+  Configure(0, 1);
+  world.duringSuspend = [&] { power.OnPowerBroadcast(PBT_APMQUERYSUSPEND_EVENT); };
+  power.DoPowerAction();
+  power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
+  const std::vector<std::pair<int, std::string>> expected = {
+      {1, "省電力状態検知のためスタンバイを試行します"},
+      {0, "カウンターリセット"},
+      {7, "省電力状態へ移行します"},
+      {6, "省電力状態から復帰しました"},
+      {0, "カウンターリセット"},
+  };
+  EXPECT_EQ(world.logLines, expected);
+}
+
+TEST_F(PowerTest, BroadcastsByEvent) {
+  struct Case {
+    std::uintptr_t event;
+    Calls calls;
+  };
+  const Case cases[] = {
+      {0, {"AddLog 7 省電力状態へ移行します"}},
+      {1, {"AddLog 7 省電力状態へ移行します"}},
+      {4, {}},  // the suspend notification itself
+      {2, {}},
+      {18, {}},
+      {7, {"AddLog 6 省電力状態から復帰しました", "AddLog 0 カウンターリセット", "KillTimer 1000", "SetTimer 1000 1000"}},
+  };
+  for (const Case& c : cases) {
+    Configure(0, 0);
+    EXPECT_EQ(power.OnPowerBroadcast(c.event), 0);
+    EXPECT_EQ(world.calls, c.calls) << c.event;
+  }
+}
+
+TEST_F(PowerTest, ResumeWithRestartOption) {
+  const Calls resumed = {"AddLog 6 省電力状態から復帰しました", "AddLog 0 カウンターリセット", "KillTimer 1000",
+                         "SetTimer 1000 1000", "ConfirmReboot"};
+  Configure(0, 0, 1);
+  world.confirmReboot = false;  // cancelled: nothing more
+  power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
+  EXPECT_EQ(world.calls, resumed);
+
+  Configure(0, 0, 1);
+  world.confirmReboot = true;
+  power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
+  Calls confirmed = resumed;
+  confirmed.insert(confirmed.end(), {"AddLog 0 オプション指定により再起動を実行します",
+                                     "AdjustPrivilege SeShutdownPrivilege on", "ExitSession 6",
+                                     "AdjustPrivilege SeShutdownPrivilege off"});
+  EXPECT_EQ(world.calls, confirmed);
+}
+
+TEST_F(PowerTest, AResumeDuringTheCountdownOpensNoSecondOne) {
+  Configure(0, 0, 1);
+  world.duringRebootPrompt = [&] { power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT); };
+  power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
+  EXPECT_EQ(world.Count("ConfirmReboot"), 1);
+  EXPECT_EQ(world.Count("AddLog 6 省電力状態から復帰しました"), 2);  // still logged and restarted
+  world.duringRebootPrompt = nullptr;
+  power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
+  EXPECT_EQ(world.Count("ConfirmReboot"), 2);  // and offered again once the first is over
+}
+
+TEST(RebootCountdownTest, ThirtyStepsThenOk) {
+  EngineRecorder view;
+  RebootCountdown countdown(view);
+  countdown.OnInitDialog();
+  EXPECT_EQ(view.calls, (Calls{"SetProgressRange 0 30", "StartTimer 1000 1000", "Beep 64",
+                               "SetRemainText 残り時間【30】秒"}));
+  for (int step = 1; step <= 30; ++step) {
+    view.Clear();
+    countdown.OnTimer();
+    Calls expected = {"SetProgressPos " + std::to_string(step), "SetRemainText 残り時間【" + std::to_string(30 - step) + "】秒"};
+    if (step == 30) expected.push_back("EndDialog 1");
+    EXPECT_EQ(view.calls, expected) << step;
+  }
+  view.Clear();
+  countdown.OnTimer();  // a timer message still queued behind the end
+  EXPECT_TRUE(view.calls.empty());
+  EXPECT_EQ(countdown.m_nElapsed, 30);
+}
+
+}  // namespace
