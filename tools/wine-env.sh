@@ -42,12 +42,12 @@ sopora_ensure_display() {
 }
 
 # Creates the prefix once: a 1024x768 virtual desktop (with its taskbar and
-# notification area), IPA Gothic standing in for the Japanese UI fonts, no
-# crash dialogs.
+# notification area), IPA Gothic standing in for the Japanese UI fonts,
+# Wine's own UI fonts, no crash dialogs.
 sopora_ensure_prefix() {
   mkdir -p "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
   [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown 65534:65534 "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
-  local stamp=$WINEPREFIX/.sopora-prefix-3
+  local stamp=$WINEPREFIX/.sopora-prefix-4
   [ -f "$stamp" ] && return 0
   # mono and gecko are not needed; skip their installers.
   WINEDLLOVERRIDES="mscoree,mshtml=" sopora_as_wine_user wine wineboot --init >/dev/null 2>&1
@@ -57,6 +57,11 @@ sopora_ensure_prefix() {
   chmod 644 "$reg"
   sopora_as_wine_user wine regedit /S "$(sopora_as_wine_user winepath -w "$reg")" >/dev/null 2>&1
   sopora_as_wine_user wineserver -w
+  # Wine's own fonts (Tahoma, and Marlett for the caption buttons) are not
+  # found in Debian's data folder; the prefix's Fonts folder is searched.
+  sopora_as_wine_user mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  sopora_as_wine_user cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  rm -f "$reg"
   sopora_as_wine_user touch "$stamp"
 }
 

@@ -1,14 +1,10 @@
-// Program entry: builds the data-file paths from the executable's folder,
-// loads the settings and the operation log, and ends.
+// Sopora.exe: the idle power manager in the notification area.
 #include <windows.h>
 
-#include "data/monitor_settings.h"
-#include "data/win32_services.h"
+#include "app/sopora_app.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  CDataStore store(Win32DataStoreServices());
-  Win32IniStore ini;
-  const MonitorSettings settings = ReadMonitorSettings(ini);
-  store.LoadLog();
-  return settings.Interval > 0 ? 0 : 1;
+  CSoporaApp app;
+  if (!app.InitInstance()) return 0;
+  return app.Run();
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "data/records.h"
+
 // Log kinds double as icon indices in the log viewer.
 enum LogKind : std::int32_t {
   LOG_INFO = 0,
@@ -21,3 +23,6 @@ class OperationLog {
   // `text` is CP932. Never fails towards the caller.
   virtual void AddLog(std::int32_t kind, std::string text) = 0;
 };
+
+// The time stamp the log viewer shows: "YYYY/MM/DD hh:mm:ss".
+std::string FormatLogTimestamp(const SystemTime& time);

@@ -221,31 +221,4 @@ TEST_F(DataFilesWin, AReadOnlyExceptionListKeepsItsContentOnSave) {
   EXPECT_EQ(notifier.shown, std::vector<std::string>{"例外ウィンドウ定義ファイルを開けません。"});
 }
 
-// Runs the real program from a copy in the folder and waits for its end.
-DWORD RunProgramIn(const std::filesystem::path& folder) {
-  const std::filesystem::path exe = folder / L"Sopora.exe";
-  std::filesystem::copy_file(L"Sopora.exe", exe);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring commandLine = L"\"" + exe.native() + L"\"";
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return 0xFFFFFFFF;
-  }
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 0xFFFFFFFF;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
-TEST(ProgramWin, KeepsItsFilesBesideItselfInAFolderWithSpacesAndJapanese) {
-  TempFolder folder(L"program run");
-  EXPECT_EQ(RunProgramIn(folder.Path()), 0u);
-  EXPECT_EQ(ReadFileBytes(folder.File(L"Sopora.dat")), Bytes{0x01});
-  EXPECT_FALSE(std::filesystem::exists(folder.File(L"Sopora.ini")));  // loading never creates it
-}
-
 }  // namespace

@@ -1,0 +1,79 @@
+#include "dialogs/load_meter_drawing.h"
+
+namespace {
+constexpr int GRID_LINES = 10;
+
+// Height of a value on the scale, from the bottom edge (y = height) up.
+int ScaledY(int height, std::int64_t value, std::int64_t range) {
+  return height - static_cast<int>(std::int64_t{height} * value / range);
+}
+
+// The x of sample i when n samples share the width (the last one falls a
+// step short of the right edge).
+int SampleX(int width, std::size_t count, std::int64_t index) {
+  return static_cast<int>((static_cast<double>(width) / static_cast<double>(count)) * static_cast<double>(index));
+}
+
+void DrawGrid(MeterCanvas& canvas, int width, int height, Colour colour, std::size_t count, std::int32_t& phase) {
+  canvas.SelectPen(1, colour);
+  for (int i = 1; i <= GRID_LINES; ++i) {
+    const int y = height * i / GRID_LINES;  // the tenth lies just below the client area
+    canvas.MoveTo(0, y);
+    canvas.LineTo(width, y);
+  }
+  const int spacing = height / GRID_LINES;
+  if (phase >= spacing) phase = 0;
+  if (spacing == 0) return;  // too low for vertical lines
+  // Each update moves the lines one sample step left; after `spacing`
+  // updates the pattern is back where it started.
+  for (int x = count == 0 ? 0 : SampleX(width, count, -std::int64_t{phase}); x <= width; x += spacing) {
+    canvas.MoveTo(x, 0);
+    canvas.LineTo(x, height);
+  }
+}
+
+void DrawScaleFigures(MeterCanvas& canvas, int width, int height) {
+  for (int k = 1; k <= 9; ++k) {
+    const int tens = 10 - k;                            // 90 at the top line down to 10
+    const int y = height * k / GRID_LINES - DIGIT_HEIGHT - 1;  // one pixel above line k
+    canvas.DrawDigit(tens, 4, y);
+    canvas.DrawDigit(0, 8, y);
+    canvas.DrawDigit(tens, width - 12, y);
+    canvas.DrawDigit(0, width - 8, y);
+  }
+}
+}  // namespace
+
+void DrawLoadMeter(MeterCanvas& canvas, int width, int height, const LoadMeterStyle& style,
+                   std::span<const std::int32_t> samples, std::int32_t& gridPhase) {
+  canvas.Fill(width, height, style.background);
+  DrawGrid(canvas, width, height, style.gridColour, samples.size(), gridPhase);
+
+  // A scale without range cannot place anything on it.
+  const std::int64_t range = std::int64_t{style.scaleMaximum} - style.scaleMinimum;
+  if (range != 0) {
+    canvas.SelectPen(style.thresholdLineWidth, style.thresholdColour);
+    const int thresholdY = ScaledY(height, style.thresholdValue, range);
+    canvas.MoveTo(0, thresholdY);
+    canvas.LineTo(width, thresholdY);
+
+    if (!samples.empty()) {
+      canvas.SelectPen(style.curveLineWidth, style.curveColour);
+      canvas.MoveTo(0, height);  // the curve rises from the bottom-left corner
+      for (std::size_t i = 0; i < samples.size(); ++i) {
+        canvas.LineTo(SampleX(width, samples.size(), static_cast<std::int64_t>(i)), ScaledY(height, samples[i], range));
+      }
+    }
+  }
+  DrawScaleFigures(canvas, width, height);
+}
+
+void LoadMeterModel::SetStyle(const LoadMeterStyle& style) {
+  m_style = style;
+  m_samples.clear();
+}
+
+void LoadMeterModel::SetSamples(const std::deque<std::int32_t>& history) {
+  m_samples.assign(history.begin(), history.end());
+  ++m_gridPhase;
+}

@@ -1,0 +1,104 @@
+#include "dialogs/log_dlg.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "data/text_field.h"
+#include "data/win32_services.h"
+#include "framework/text_win.h"
+#include "res/resource.h"
+
+namespace {
+// Image index = log kind.
+constexpr int KIND_ICONS[] = {IDI_LOG_INFO,           IDI_LOG_WARNING,   IDI_LOG_ERROR,
+                              IDI_LOG_BLUE_DOWN,      IDI_LOG_WINDOWS_ENDING, IDI_LOG_RED_DOWN,
+                              IDI_LOG_RESUMED,        IDI_LOG_ENTERING};
+constexpr DWORD LOG_LIST_EXTENDED_STYLE = 0x522;  // sub-item images, full-row select, flat bars, info tips
+
+void InsertColumn(HWND list, int index, const wchar_t* heading, int width) {
+  LVCOLUMNW column{};
+  column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = width;
+  column.pszText = const_cast<wchar_t*>(heading);
+  column.iSubItem = index;
+  ListView_InsertColumn(list, index, &column);
+}
+}  // namespace
+
+SystemTime LocalTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  static_assert(sizeof now == sizeof(SystemTime));
+  SystemTime time;
+  std::memcpy(&time, &now, sizeof time);
+  return time;
+}
+
+CLogDlg::CLogDlg()
+    : CDialog(IDD_LOG),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_store(Win32DataStoreServices()) {}
+
+void CLogDlg::AddLog(std::int32_t kind, std::string text) {
+  const LogRecord record = MakeLogRecord(kind, text, LocalTime());
+  m_store.AppendLog(record);  // the file first, then the screen
+  InsertLogItem(record);
+}
+
+void CLogDlg::InsertLogItem(const LogRecord& record) {
+  if (!m_list) return;
+  if (ListView_GetItemCount(m_list) >= static_cast<int>(LOG_RECORD_LIMIT)) {
+    ListView_DeleteItem(m_list, ListView_GetItemCount(m_list) - 1);
+  }
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE | LVIF_TEXT;
+  item.iItem = 0;
+  item.iImage = record.kind;
+  item.pszText = const_cast<wchar_t*>(L"");
+  const int row = ListView_InsertItem(m_list, &item);
+  std::wstring timestamp = WidenCp932(FormatLogTimestamp(record.time));
+  std::wstring text = WidenCp932(TextOfField(record.text));
+  ListView_SetItemText(m_list, row, 1, timestamp.data());
+  ListView_SetItemText(m_list, row, 2, text.data());
+}
+
+BOOL CLogDlg::OnInitDialog() {
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  m_list = GetDlgItem(IDC_LOG_LIST);
+
+  m_store.LoadLog();  // its message boxes come up here, during start-up
+
+  m_imageList.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 0, 1));
+  for (int id : KIND_ICONS) {
+    const HICON icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ImageList_ReplaceIcon(m_imageList.Get(), -1, icon);
+    DestroyIcon(icon);
+  }
+  ListView_SetImageList(m_list, m_imageList.Get(), LVSIL_SMALL);
+
+  InsertColumn(m_list, 0, L"状態", 18);
+  InsertColumn(m_list, 1, L"時刻", 120);
+  InsertColumn(m_list, 2, L"内容", 100);
+  ListView_SetColumnWidth(m_list, 0, 18);
+  ListView_SetColumnWidth(m_list, 1, 120);
+  ListView_SetColumnWidth(m_list, 2, LVSCW_AUTOSIZE_USEHEADER);
+  ListView_SetExtendedListViewStyle(m_list, LOG_LIST_EXTENDED_STYLE);
+
+  std::vector<LogRecord> records;
+  m_store.GetLogRecords(records);
+  for (const LogRecord& record : records) InsertLogItem(record);  // the newest ends on top
+  return TRUE;
+}
+
+INT_PTR CLogDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    ListView_SetImageList(m_list, nullptr, LVSIL_SMALL);
+    m_imageList.Reset();
+    m_list = nullptr;
+  }
+  return CDialog::DialogProc(message, wParam, lParam);
+}

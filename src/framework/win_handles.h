@@ -1,0 +1,57 @@
+// Move-only owners of the platform handles the program keeps, so each is
+// released exactly once, on every path.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <utility>
+
+template <class Handle, auto Release, Handle Empty = nullptr>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle handle) : m_handle(handle) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : m_handle(std::exchange(other.m_handle, Empty)) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      m_handle = std::exchange(other.m_handle, Empty);
+    }
+    return *this;
+  }
+
+  Handle Get() const { return m_handle; }
+  explicit operator bool() const { return m_handle != Empty; }
+  void Reset(Handle handle = Empty) {
+    if (m_handle != Empty) Release(m_handle);
+    m_handle = handle;
+  }
+
+ private:
+  Handle m_handle = Empty;
+};
+
+using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
+using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
+using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
+using UniquePen = UniqueHandle<HPEN, DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
+
+// Selects a GDI object into a device context for one scope and puts the
+// previous one back afterwards.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+  ~SelectedObject() { SelectObject(m_dc, m_previous); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_previous;
+};

@@ -1,0 +1,24 @@
+// CRebootDlg: the restart confirmation with its 30-second countdown.
+#pragma once
+
+#include "framework/dialog.h"
+#include "monitor/reboot_countdown.h"
+
+class CRebootDlg : public CDialog, private CountdownView {
+ public:
+  CRebootDlg();
+
+ protected:
+  BOOL OnInitDialog() override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void SetProgressRange(int low, int high) override;
+  void SetProgressPos(int position) override;
+  void SetRemainText(const std::string& text) override;
+  void StartTimer(unsigned id, unsigned periodMs) override;
+  void Beep(std::uint32_t type) override;
+  void EndDialog(int result) override;
+
+  RebootCountdown m_countdown;
+};

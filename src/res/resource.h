@@ -1,0 +1,92 @@
+// Resource and command ids of Sopora.exe; shared by the resource script and
+// the code.
+#pragma once
+
+// Icons
+#define IDR_MAINFRAME 128          // application icon, tray icon while monitoring, frame resources
+#define IDI_TRAY_PAUSED 136
+#define IDI_TRAY_BLANK 163
+#define IDI_DIGIT_9 144
+#define IDI_DIGIT_0 145            // 145..153 are the digits 0..8
+#define IDI_LOG_ERROR 155
+#define IDI_LOG_WARNING 156
+#define IDI_LOG_RED_DOWN 157
+#define IDI_LOG_BLUE_DOWN 158
+#define IDI_LOG_WINDOWS_ENDING 159
+#define IDI_LOG_RESUMED 160
+#define IDI_LOG_INFO 161
+#define IDI_LOG_ENTERING 162
+
+// Dialogs
+#define IDD_ABOUTBOX 100
+#define IDD_SETTINGS 138
+#define IDD_REBOOT 143
+#define IDD_LOG 154
+#define IDD_EXCEPT_WND 162
+#define IDD_EXCEPT_WND_EDIT 163
+#define IDD_RUNNING_APPS 164
+
+// Menus
+#define IDR_TRAY_MENU 140
+#define IDR_EXCEPT_MENU 165
+
+// Strings
+#define IDS_APP_TITLE 57344
+#define IDS_TIP_MAX_TIME 61204
+#define IDS_TIP_INTERVAL 61205
+#define IDS_TIP_CPU_BORDER 61206
+#define IDS_TIP_METHOD 61207
+#define IDS_TIP_RESUME_REBOOT 61208
+#define IDS_TIP_RETRY 61209
+#define IDS_TIP_PROGRESS 61210
+#define IDS_TIP_NETWORK 61212
+#define IDS_TIP_NETWORK_BAR 61213
+#define IDS_TIP_DISK 61214
+#define IDS_TIP_DISK_BAR 61215
+
+// Commands
+#define ID_TRAY_EXIT 32771
+#define ID_PAUSE_RESUME 32779
+#define ID_SHOW_SETTINGS 32780
+#define ID_SHOW_LOG 32784
+#define ID_ADD_MANUAL 32786
+#define ID_ADD_RUNNING 32787
+#define ID_EDIT_ENTRY 32788
+#define ID_DELETE_ENTRY 32789
+#define ID_HELP_PAGE 32790
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+
+// Controls
+#define IDC_STATIC_ANY (-1)
+#define IDC_METER 1000
+#define IDC_SPIN_MAX_TIME 1001
+#define IDC_EDIT_MAX_TIME 1002
+#define IDC_EDIT_INTERVAL 1003
+#define IDC_SPIN_INTERVAL 1004
+#define IDC_EDIT_CPU_BORDER 1005
+#define IDC_SPIN_CPU_BORDER 1006
+#define IDC_EXCEPT_BUTTON 1007
+#define IDC_METHOD 1009
+#define IDC_METER_FRAME 1010
+#define IDC_LOW_LOAD_PROGRESS 1012
+#define IDC_RESUME_REBOOT 1013
+#define IDC_RETRY 1014
+#define IDC_NETWORK_BAR 1015
+#define IDC_DISK_BAR 1016
+#define IDC_LABEL_MAX_TIME 1017
+#define IDC_LABEL_INTERVAL 1018
+#define IDC_LABEL_CPU_BORDER 1019
+#define IDC_LABEL_METHOD 1020
+#define IDC_LABEL_PROGRESS 1021
+#define IDC_PATTERN_LIST 1022
+#define IDC_PATTERN_EDIT 1024
+#define IDC_NETWORK_CHECK 1027
+#define IDC_DISK_CHECK 1028
+#define IDC_DISK_TEXT 1029
+#define IDC_NETWORK_TEXT 1030
+#define IDC_LOG_LIST 1016
+#define IDC_REBOOT_PROGRESS 1014
+#define IDC_REBOOT_REMAIN 1015
+#define IDC_UPDATE 3
+#define IDC_SHOW_LOG 4

@@ -1,0 +1,282 @@
+// The real Sopora.exe and SoporaHook.dll under Wine: start-up, single
+// instance, the counter fallback, idle runs ending in standby, resume and the
+// restart countdown, real keyboard and mouse input, the tray, exception
+// windows, and the shell's own messages.
+#include <gtest/gtest.h>
+
+#include "sopora_driver.h"
+
+namespace e2e {
+namespace {
+
+// The runner hosts the hook library while the tests move the mouse over its
+// windows; unbuffered output keeps every result line even if its end is
+// abrupt.
+const int UNBUFFERED_OUTPUT = setvbuf(stdout, nullptr, _IONBF, 0);
+
+// T = MAXTime x 60 / Interval = 6 ticks; the real timer would fire only
+// every ten minutes, so the test's own ticks are the only ones.
+const std::string SIX_TICKS = "MAXTime=60\r\nInterval=600\r\n";
+
+const std::vector<LogLine> STARTUP = {
+    {0, "*** Sopora の各機能を初期化します ***"},
+    {0, "CPU負荷監視クエリー生成成功"},
+    {0, "ネットワーク送受量監視クエリー生成成功"},
+    {0, "ディスク読書量監視クエリー生成成功"},
+    {0, "カウンターリセット"},
+    {0, "監視タイマー開始"},
+    {0, "I/Oフック開始"},
+    {0, "Sopora が起動しました"},
+    {0, "タスクトレイにアイコンを登録しました"},
+};
+const LogLine STANDBY_ATTEMPT{1, "省電力状態検知のためスタンバイを試行します"};
+const LogLine COUNTER_RESET{0, "カウンターリセット"};
+
+// Pumps this process's messages for a while, so that input to its windows
+// passes the hooks.
+void PumpMessages(int milliseconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  while (GetTickCount64() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(20);
+  }
+}
+
+// A visible top-level window of the test itself.
+class TestWindow {
+ public:
+  TestWindow(const std::wstring& title, int x, int y) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"SoporaE2eWindow";
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, L"SoporaE2eWindow", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 360,
+                               220, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    PumpMessages(300);
+  }
+  ~TestWindow() { Close(); }
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  void Close() {
+    if (m_window) DestroyWindow(m_window);
+    m_window = nullptr;
+    PumpMessages(100);
+  }
+  HWND Get() const { return m_window; }
+
+ private:
+  HWND m_window = nullptr;
+};
+
+// The folder's name has a space and Shift JIS characters whose second byte
+// is a backslash: the data files still land beside the program.
+TEST(ShellE2e, FirstStartInAnEmptyFolder) {
+  SoporaProcess sopora(L"first start");
+  ASSERT_TRUE(sopora.Start());
+  EXPECT_EQ(sopora.Log(), STARTUP);
+  EXPECT_FALSE(IsWindowVisible(sopora.Frame()));  // only the tray icon shows
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"Sopora.ini")));
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"SoporaWnd.dat")));
+  sopora.Tick();
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), Bytes{0x01});
+  Screenshot("shell-started");
+
+  sopora.Command(32771);
+  ASSERT_TRUE(sopora.WaitForExit());
+  EXPECT_EQ(sopora.Log().back(), (LogLine{0, "Sopora を終了します"}));
+  EXPECT_EQ(sopora.Log().size(), STARTUP.size() + 1);
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"Sopora.ini")));
+}
+
+TEST(ShellE2e, ASecondStartEndsAtOnceAndWritesNothing) {
+  SoporaProcess first(L"single instance");
+  ASSERT_TRUE(first.Start());
+  SoporaProcess second(L"single instance 2");
+  ASSERT_TRUE(second.Start(false));
+  ASSERT_TRUE(second.WaitForExit());
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(second.File(L"Sopora.dat")));
+  EXPECT_EQ(first.Log(), STARTUP);
+}
+
+TEST(ShellE2e, WithoutAnyProcessorCounterTheProgramEndsAfterStartUp) {
+  SoporaProcess sopora(L"no processor counter");
+  sopora.SetScript("[Processor]\r\nAdd=3221228472\r\n[Process]\r\nAdd=3221228472\r\n");
+  ASSERT_TRUE(sopora.Start(false));
+  ASSERT_TRUE(sopora.WaitForExit());
+  EXPECT_EQ(sopora.ExitCode(), 0u);
+  const std::vector<LogLine> expected = {
+      {0, "*** Sopora の各機能を初期化します ***"},
+      {1, "第１方式：CPU負荷監視クエリー生成失敗(\\Processor(_Total)\\% Processor Time)"},
+      {2, "第２方式：CPU負荷監視クエリー生成失敗(\\Process(Idle)\\% Processor Time)"},
+      {0, "ネットワーク送受量監視クエリー生成成功"},
+      {0, "ディスク読書量監視クエリー生成成功"},
+      {0, "カウンターリセット"},
+      {0, "監視タイマー開始"},
+      {0, "I/Oフック開始"},
+      {0, "Sopora が起動しました"},
+      {0, "タスクトレイにアイコンを登録しました"},
+  };
+  EXPECT_EQ(sopora.Log(), expected);
+}
+
+TEST(ShellE2e, AnIdleRunEndsInStandbyAndResumeOffersTheRestart) {
+  SoporaProcess sopora(L"standby and resume");
+  sopora.WriteSettings(SIX_TICKS + "Retry=1\r\nResumeReboot=1\r\n");
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(5);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  sopora.Tick();
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{STANDBY_ATTEMPT, COUNTER_RESET}));
+
+  const std::size_t beforeResume = sopora.Log().size();
+  sopora.Post(WM_POWERBROADCAST, 7);  // PBT_APMRESUMESUSPEND
+  const HWND countdown = sopora.WaitForWindowTitled("Sopora 再起動確認");
+  ASSERT_NE(countdown, nullptr);
+  EXPECT_EQ(sopora.LogSince(beforeResume),
+            (std::vector<LogLine>{{6, "省電力状態から復帰しました"}, COUNTER_RESET}));
+  const std::string remaining = WindowText(GetDlgItem(countdown, 1015));
+  EXPECT_TRUE(remaining == "残り時間【30】秒" || remaining == "残り時間【29】秒") << remaining;
+  Screenshot("countdown-143");
+
+  PostMessageW(countdown, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(countdown); }));
+  EXPECT_EQ(sopora.LogSince(beforeResume).size(), 2u);  // cancelled: nothing more
+  // Monitoring restarted on resume: a new run reaches the target again.
+  sopora.Tick(6);
+  EXPECT_EQ(sopora.LogSince(beforeResume + 2), (std::vector<LogLine>{STANDBY_ATTEMPT, COUNTER_RESET}));
+}
+
+TEST(ShellE2e, ABusyTickAfterALongLowRunReportsTheLoads) {
+  SoporaProcess sopora(L"load report");
+  sopora.WriteSettings(SIX_TICKS + "Network=1\r\nDisk=1\r\n");
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(2);  // 2 of 6: 33 %
+  sopora.SetLoad(95.7, 12, 3999);
+  sopora.Tick();
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{{1, "CPU=95% NETWORK=12KB/sec DISK=3KB/sec)"}}));
+  sopora.SetLoad(1, 0, 0);
+  sopora.Tick(1);  // 1 of 6 then busy: 16 %, no report
+  sopora.SetLoad(95.7, 12, 3999);
+  sopora.Tick();
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 1u);
+}
+
+TEST(ShellE2e, RealMouseAndKeyboardInputRestartTheRun) {
+  SoporaProcess sopora(L"real input");
+  sopora.WriteSettings(SIX_TICKS);
+  ASSERT_TRUE(sopora.Start());
+  TestWindow window(L"Sopora 入力テスト", 100, 100);
+  sopora.Tick(4);
+
+  RunHostCommand("/usr/bin/xdotool mousemove 200 180");
+  PumpMessages(300);
+  RunHostCommand("/usr/bin/xdotool mousemove 230 200");
+  PumpMessages(500);
+  sopora.Tick(5);  // without the input the sixth low tick would have been the fourth of these
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+
+  SetForegroundWindow(window.Get());
+  PumpMessages(200);
+  RunHostCommand("/usr/bin/xdotool key shift");
+  PumpMessages(500);
+  sopora.Tick(5);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+}
+
+TEST(ShellE2e, TheTrayIconPausesResumesOpensItsMenuAndExits) {
+  SoporaProcess sopora(L"tray");
+  sopora.WriteSettings(SIX_TICKS);
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(3);
+  sopora.TrayClick(WM_LBUTTONUP);
+  EXPECT_EQ(sopora.Log().back(), (LogLine{1, "監視を一時的に停止しました"}));
+  sopora.Tick(10);  // paused: no power action however long
+  sopora.TrayClick(WM_LBUTTONUP);
+  EXPECT_EQ(sopora.Log().back(), (LogLine{1, "監視を再開しました"}));
+  sopora.Tick(5);
+  EXPECT_EQ(sopora.Log().back(), (LogLine{1, "監視を再開しました"}));  // the count started again
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.Log().back(), STANDBY_ATTEMPT);
+
+  for (UINT ignored : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MBUTTONUP}) sopora.TrayClick(ignored);
+  EXPECT_EQ(sopora.Log().back(), STANDBY_ATTEMPT);
+
+  sopora.Post(WM_TRAY_NOTIFY_MESSAGE, 0x1FF, WM_RBUTTONUP);
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    const auto menus = WindowsOf(sopora.ProcessId(), L"#32768");
+    for (HWND m : menus) {
+      if (IsWindowVisible(m)) menu = m;
+    }
+    return menu != nullptr;
+  }));
+  Screenshot("tray-menu-140");
+  sopora.Post(WM_CANCELMODE);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
+
+  sopora.Command(32771);
+  ASSERT_TRUE(sopora.WaitForExit());
+  EXPECT_EQ(sopora.Log().back(), (LogLine{0, "Sopora を終了します"}));
+}
+
+TEST(ShellE2e, AnExceptionWindowHoldsTheCountUntilItCloses) {
+  SoporaProcess sopora(L"exception window");
+  sopora.WriteSettings(SIX_TICKS);
+  Bytes list{0x01};
+  ExceptWndEntry entry;
+  std::memset(&entry, 0, sizeof entry);
+  CopyTextToField(entry.title, "*例外テスト*");
+  list.insert(list.end(), reinterpret_cast<const std::uint8_t*>(&entry),
+              reinterpret_cast<const std::uint8_t*>(&entry) + sizeof entry);
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), list);
+  ASSERT_TRUE(sopora.Start());
+
+  TestWindow window(L"Sopora 例外テスト ウィンドウ", 300, 200);
+  sopora.Tick(10);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  Screenshot("exception-window-present");
+  window.Close();
+  sopora.Tick(5);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+}
+
+TEST(ShellE2e, TheShellsOwnMessages) {
+  SoporaProcess sopora(L"shell messages");
+  ASSERT_TRUE(sopora.Start());
+  sopora.Send(RegisterWindowMessageW(L"TaskbarCreated"));
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{{0, "タスクトレイにアイコンを登録しました"}}));
+  EXPECT_EQ(sopora.Send(WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(sopora.Log().back(), (LogLine{4, "シャットダウンを行います"}));
+  for (WPARAM event : {0, 1}) {
+    EXPECT_EQ(sopora.Send(WM_POWERBROADCAST, event), 0);
+    EXPECT_EQ(sopora.Log().back(), (LogLine{7, "省電力状態へ移行します"}));
+  }
+  const std::size_t before = sopora.Log().size();
+  sopora.Send(WM_POWERBROADCAST, 4);  // the suspend notification itself
+  EXPECT_EQ(sopora.Log().size(), before);
+}
+
+TEST(ShellE2e, TheAboutBox) {
+  SoporaProcess sopora(L"about box");
+  ASSERT_TRUE(sopora.Start());
+  sopora.Post(WM_COMMAND, 57664);  // a modal box: do not wait for it
+  const HWND about = sopora.WaitForWindowTitled("Soporaのﾊﾞｰｼﾞｮﾝ情報");
+  ASSERT_NE(about, nullptr);
+  Screenshot("about-100");
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+}
+
+}  // namespace
+}  // namespace e2e
