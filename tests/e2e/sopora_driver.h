@@ -45,23 +45,27 @@ bool WaitFor(Condition condition, ULONGLONG timeoutMs = 20000) {
 }
 
 // The top-level windows of a process with a given class (or any class).
+struct WindowSearch {
+  DWORD processId;
+  const wchar_t* className;
+  std::vector<HWND> found;
+};
+
+inline BOOL CALLBACK CollectWindowOf(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner == search.processId && (!search.className || std::wcscmp(name, search.className) == 0)) {
+    search.found.push_back(window);
+  }
+  return TRUE;
+}
+
 inline std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className = nullptr) {
-  struct Search {
-    DWORD processId;
-    const wchar_t* className;
-    std::vector<HWND> found;
-  } search{processId, className, {}};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == s.processId && (!s.className || std::wcscmp(name, s.className) == 0)) s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, className, {}};
+  EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -1,0 +1,19 @@
+#include "dialogs/except_list_logic.h"
+
+#include <cstring>
+
+#include "data/text_field.h"
+
+std::string PatternText(std::string_view text) { return std::string(Cp932Prefix(text, PATTERN_TEXT_BYTES)); }
+
+std::vector<ExceptWndEntry> EntriesFromLines(const std::vector<std::string>& lines) {
+  std::vector<ExceptWndEntry> entries;
+  for (const std::string& line : lines) {
+    ExceptWndEntry entry;
+    std::memset(&entry, 0, sizeof entry);
+    CopyTextToField(entry.title, PatternText(line));
+    if (entry.title[0] == '\0') continue;  // an emptied line is no pattern
+    entries.push_back(entry);
+  }
+  return entries;
+}

@@ -1,0 +1,49 @@
+#include "dialogs/settings_logic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+// The whole 32-bit spin result, cut to the setting's maximum.
+std::int32_t CutToMaximum(std::uint32_t spinResult, std::int32_t maximum, bool& cut) {
+  cut = spinResult > static_cast<std::uint32_t>(maximum);
+  return cut ? maximum : static_cast<std::int32_t>(spinResult);
+}
+}  // namespace
+
+AppliedSettings ApplySettingsInput(const SettingsDialogInput& input) {
+  AppliedSettings applied{};
+  applied.CPUBorder = CutToMaximum(input.cpuBorderSpin, CPU_BORDER_RANGE_MAX, applied.cpuBorderCut);
+  applied.Interval = CutToMaximum(input.intervalSpin, INTERVAL_RANGE_MAX, applied.intervalCut);
+  applied.MAXTime = CutToMaximum(input.maxTimeSpin, MAX_TIME_RANGE_MAX, applied.maxTimeCut);
+  applied.Method = input.methodSelection;
+  return applied;
+}
+
+std::string FormatTrafficCaption(std::int32_t load, std::int32_t border) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%d/(%d) KB/s", static_cast<int>(load), static_cast<int>(border));
+  return text;
+}
+
+std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval) {
+  const double fullRun = static_cast<double>(maxTime) * 60.0 / static_cast<double>(interval);
+  const double percent = static_cast<double>(lowLoadCount) * 100.0 / fullRun;
+  if (!std::isfinite(percent)) return 0;  // a hand-edited zero: nothing to show
+  return static_cast<std::int32_t>(std::clamp(std::trunc(percent), 0.0, 1000.0));
+}
+
+LoadMeterStyle SettingsMeterStyle(bool cpuByIdleProcess, std::int32_t threshold) {
+  LoadMeterStyle style;
+  style.thresholdLineWidth = 2;
+  style.curveLineWidth = 2;
+  style.background = Rgb(0, 0, 64);
+  style.thresholdColour = Rgb(255, 0, 0);
+  style.curveColour = cpuByIdleProcess ? Rgb(128, 255, 128) : Rgb(255, 255, 255);
+  style.gridColour = Rgb(0, 160, 0);
+  style.scaleMaximum = 100;
+  style.scaleMinimum = 0;
+  style.thresholdValue = threshold;
+  return style;
+}

@@ -1,0 +1,52 @@
+// The arithmetic of the settings dialog: what an apply stores, what the
+// live display shows, and the meter's look.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "data/monitor_settings.h"
+#include "dialogs/load_meter_drawing.h"
+
+inline constexpr std::int32_t CPU_BORDER_RANGE_MAX = 100;
+inline constexpr std::int32_t INTERVAL_RANGE_MAX = 10;
+inline constexpr std::int32_t MAX_TIME_RANGE_MAX = 60;
+inline constexpr std::int32_t TRAFFIC_BAR_MAX = 1000;
+
+// The power-saving states in the order of the combo box; the index is Method.
+inline constexpr const char* METHOD_NAMES[] = {"スタンバイ", "休止状態", "シャットダウン"};
+
+// What the three spin controls and the combo box report on apply. A spin's
+// result is taken whole: an empty or out-of-range field sets the control's
+// error flag in the upper 16 bits, which puts the value above every maximum.
+struct SettingsDialogInput {
+  std::uint32_t cpuBorderSpin;
+  std::uint32_t intervalSpin;
+  std::uint32_t maxTimeSpin;
+  std::int32_t methodSelection;  // -1 when nothing is selected
+};
+
+// The fields an apply changes, and which of them were cut to their maximum
+// (the dialog then shows the cut value in its field).
+struct AppliedSettings {
+  std::int32_t CPUBorder;
+  std::int32_t Interval;
+  std::int32_t MAXTime;
+  std::int32_t Method;
+  bool cpuBorderCut;
+  bool intervalCut;
+  bool maxTimeCut;
+};
+
+AppliedSettings ApplySettingsInput(const SettingsDialogInput& input);
+
+// "12/(300) KB/s": a load against its threshold.
+std::string FormatTrafficCaption(std::int32_t load, std::int32_t border);
+
+// How far the low-load run has come towards the power action, in percent
+// of MAXTime x 60 / Interval ticks (not truncated), so a bar can show it.
+std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval);
+
+// The meter as the dialog shows it: the curve lighter when the processor is
+// measured through the idle process.
+LoadMeterStyle SettingsMeterStyle(bool cpuByIdleProcess, std::int32_t threshold);
