@@ -33,7 +33,8 @@ CMainFrame::CMainFrame()
     : m_dataStore(Win32DataStoreServices()),
       m_monitor(IdleMonitorServices{*this, *this, *this, *this, *this, m_dlgLog, *this}),
       m_sampler(m_monitor, m_counterApi, m_dlgLog),
-      m_power(m_monitor, m_dlgLog, m_powerApi, *this) {}
+      m_power(m_monitor, m_dlgLog, m_powerApi, *this),
+      m_dlgSettings(*this) {}
 
 CMainFrame::~CMainFrame() { ReleaseSystemWide(); }
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "data/text_field.h"
@@ -15,6 +16,27 @@ constexpr int KIND_ICONS[] = {IDI_LOG_INFO,           IDI_LOG_WARNING,   IDI_LOG
                               IDI_LOG_BLUE_DOWN,      IDI_LOG_WINDOWS_ENDING, IDI_LOG_RED_DOWN,
                               IDI_LOG_RESUMED,        IDI_LOG_ENTERING};
 constexpr DWORD LOG_LIST_EXTENDED_STYLE = 0x522;  // sub-item images, full-row select, flat bars, info tips
+
+constexpr int STATE_COLUMN_WIDTH = 18;
+constexpr int TIME_COLUMN_WIDTH = 120;
+
+// 120 pixels hold a time stamp in the usual Japanese UI font; where the
+// font is wider the column grows, so no time stamp is cut off.
+int TimeColumnWidth(HWND list) {
+  constexpr int CELL_PADDING = 14;
+  const int text = ListView_GetStringWidth(list, const_cast<wchar_t*>(L"0000/00/00 00:00:00"));
+  return std::max(TIME_COLUMN_WIDTH, text + CELL_PADDING);
+}
+
+// The text column takes the rest of the list's width, leaving room for the
+// vertical scroll bar that appears once the list fills, so the lines never
+// need a horizontal one.
+int ContentColumnWidth(HWND list) {
+  RECT client;
+  GetClientRect(list, &client);
+  const int used = ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1);
+  return std::max(50, static_cast<int>(client.right) - used - GetSystemMetrics(SM_CXVSCROLL));
+}
 
 void InsertColumn(HWND list, int index, const wchar_t* heading, int width) {
   LVCOLUMNW column{};
@@ -80,12 +102,12 @@ BOOL CLogDlg::OnInitDialog() {
   }
   ListView_SetImageList(m_list, m_imageList.Get(), LVSIL_SMALL);
 
-  InsertColumn(m_list, 0, L"状態", 18);
-  InsertColumn(m_list, 1, L"時刻", 120);
+  InsertColumn(m_list, 0, L"状態", STATE_COLUMN_WIDTH);
+  InsertColumn(m_list, 1, L"時刻", TIME_COLUMN_WIDTH);
   InsertColumn(m_list, 2, L"内容", 100);
-  ListView_SetColumnWidth(m_list, 0, 18);
-  ListView_SetColumnWidth(m_list, 1, 120);
-  ListView_SetColumnWidth(m_list, 2, LVSCW_AUTOSIZE_USEHEADER);
+  ListView_SetColumnWidth(m_list, 0, STATE_COLUMN_WIDTH);
+  ListView_SetColumnWidth(m_list, 1, TimeColumnWidth(m_list));
+  ListView_SetColumnWidth(m_list, 2, ContentColumnWidth(m_list));
   ListView_SetExtendedListViewStyle(m_list, LOG_LIST_EXTENDED_STYLE);
 
   std::vector<LogRecord> records;

@@ -1,7 +1,197 @@
 #include "dialogs/settings_dlg.h"
 
+#include <commctrl.h>
+
+#include "app/main_frame.h"
+#include "dialogs/except_wnd_dlg.h"
+#include "dialogs/settings_logic.h"
+#include "framework/text_win.h"
 #include "res/resource.h"
 
-CSettingsDlg::CSettingsDlg() : CDialog(IDD_SETTINGS) {}
+namespace {
+struct Tool {
+  int control;
+  int text;
+};
+constexpr Tool TOOLTIPS[] = {
+    {IDC_LABEL_MAX_TIME, IDS_TIP_MAX_TIME},   {IDC_LABEL_INTERVAL, IDS_TIP_INTERVAL},
+    {IDC_LABEL_CPU_BORDER, IDS_TIP_CPU_BORDER}, {IDC_LABEL_METHOD, IDS_TIP_METHOD},
+    {IDC_RESUME_REBOOT, IDS_TIP_RESUME_REBOOT}, {IDC_RETRY, IDS_TIP_RETRY},
+    {IDC_LABEL_PROGRESS, IDS_TIP_PROGRESS},   {IDC_LOW_LOAD_PROGRESS, IDS_TIP_PROGRESS},
+    {IDC_NETWORK_CHECK, IDS_TIP_NETWORK},     {IDC_DISK_CHECK, IDS_TIP_DISK},
+    {IDC_NETWORK_BAR, IDS_TIP_NETWORK_BAR},   {IDC_DISK_BAR, IDS_TIP_DISK_BAR},
+};
 
-void CSettingsDlg::UpdateMeters() {}
+LPARAM Range(int low, int high) { return MAKELPARAM(high, low); }  // up-down ranges put the maximum first
+}  // namespace
+
+CSettingsDlg::CSettingsDlg(CMainFrame& frame)
+    : CDialog(IDD_SETTINGS),
+      m_frame(frame),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+BOOL CSettingsDlg::OnInitDialog() {
+  const IdleMonitor& monitor = m_frame.m_monitor;
+  m_style = SettingsMeterStyle(m_frame.m_sampler.m_bCpuByIdleProcess != 0, 50);
+  m_meter.Create(m_hWnd, IDC_METER);
+  m_meter.SetStyle(m_style);
+
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+  // The meter takes the place of the hidden frame 1010.
+  RECT frameRect;
+  GetWindowRect(GetDlgItem(IDC_METER_FRAME), &frameRect);
+  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&frameRect), 2);
+  MoveWindow(m_meter.m_hWnd, frameRect.left, frameRect.top, frameRect.right - frameRect.left,
+             frameRect.bottom - frameRect.top, TRUE);
+
+  SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETRANGE, 0, Range(1, CPU_BORDER_RANGE_MAX));
+  SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETRANGE, 0, Range(1, INTERVAL_RANGE_MAX));
+  SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETRANGE, 0, Range(1, MAX_TIME_RANGE_MAX));
+  SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETPOS, 0, monitor.CPUBorder);
+  SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, monitor.Interval);
+  SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, monitor.MAXTime);
+
+  // The items' order is the Method value.
+  for (const char* name : METHOD_NAMES) {
+    SendItemMessage(IDC_METHOD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenCp932(name).c_str()));
+  }
+  SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(monitor.Method));
+
+  SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(monitor.ResumeReboot));
+  SendItemMessage(IDC_RETRY, BM_SETCHECK, static_cast<WPARAM>(monitor.Retry));
+  EnableTrafficBar(IDC_NETWORK_BAR, IDC_NETWORK_CHECK, monitor.Network != 0);
+  EnableTrafficBar(IDC_DISK_BAR, IDC_DISK_CHECK, monitor.Disk != 0);
+
+  m_style.thresholdValue = monitor.CPUBorder;
+  m_meter.SetStyle(m_style);
+
+  SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  SendItemMessage(IDC_NETWORK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, TRAFFIC_BAR_MAX));
+  SendItemMessage(IDC_DISK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, TRAFFIC_BAR_MAX));
+
+  AddTooltips();
+  UpdateMeters();
+  return TRUE;
+}
+
+void CSettingsDlg::EnableTrafficBar(int barId, int checkId, bool monitored) {
+  EnableWindow(GetDlgItem(barId), monitored);
+  if (monitored) SendItemMessage(checkId, BM_SETCHECK, BST_CHECKED);
+}
+
+// The tooltip control watches the tools' mouse messages itself
+// (TTF_SUBCLASS), so nothing has to be relayed by hand.
+void CSettingsDlg::AddTooltips() {
+  m_tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleW(nullptr),
+                              nullptr);
+  SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
+  for (const Tool& tool : TOOLTIPS) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = m_hWnd;
+    info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(tool.control));
+    info.hinst = GetModuleHandleW(nullptr);
+    info.lpszText = MAKEINTRESOURCEW(tool.text);
+    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CSettingsDlg::UpdateMeters() {
+  if (!m_hWnd) return;
+  const IdleMonitor& monitor = m_frame.m_monitor;
+  m_meter.SetSamples(monitor.m_arCpuHistory);
+  SetItemText(IDC_NETWORK_TEXT, FormatTrafficCaption(monitor.m_nNetLoad, monitor.NETBorder));
+  SetItemText(IDC_DISK_TEXT, FormatTrafficCaption(monitor.m_nDiskLoad, monitor.DISKBorder));
+  SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETPOS,
+                  static_cast<WPARAM>(LowLoadProgressPercent(monitor.m_nLowLoadCount, monitor.MAXTime, monitor.Interval)));
+  SendItemMessage(IDC_NETWORK_BAR, PBM_SETPOS, static_cast<WPARAM>(monitor.m_nNetLoad));
+  SendItemMessage(IDC_DISK_BAR, PBM_SETPOS, static_cast<WPARAM>(monitor.m_nDiskLoad));
+}
+
+void CSettingsDlg::ApplySettings() {
+  const SettingsDialogInput input{
+      static_cast<std::uint32_t>(SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_GETPOS)),
+      static_cast<std::uint32_t>(SendItemMessage(IDC_SPIN_INTERVAL, UDM_GETPOS)),
+      static_cast<std::uint32_t>(SendItemMessage(IDC_SPIN_MAX_TIME, UDM_GETPOS)),
+      static_cast<std::int32_t>(SendItemMessage(IDC_METHOD, CB_GETCURSEL)),
+  };
+  const AppliedSettings applied = ApplySettingsInput(input);
+  IdleMonitor& monitor = m_frame.m_monitor;
+  monitor.CPUBorder = applied.CPUBorder;
+  monitor.Interval = applied.Interval;
+  monitor.MAXTime = applied.MAXTime;
+  monitor.Method = applied.Method;
+  // A cut value is shown in its field.
+  if (applied.cpuBorderCut) SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETPOS, 0, applied.CPUBorder);
+  if (applied.intervalCut) SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, applied.Interval);
+  if (applied.maxTimeCut) SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, applied.MAXTime);
+
+  m_style.scaleMinimum = 0;
+  m_style.scaleMaximum = 100;
+  m_style.thresholdValue = monitor.CPUBorder;
+  m_frame.SaveSettings();
+  m_meter.SetStyle(m_style);  // empty until the restarted monitor's next tick
+}
+
+void CSettingsDlg::OnOK() {
+  ApplySettings();
+  CDialog::OnOK();
+}
+
+void CSettingsDlg::OnCheckBox(int id) {
+  const bool ticked = SendItemMessage(id, BM_GETCHECK) != BST_UNCHECKED;
+  IdleMonitor& monitor = m_frame.m_monitor;
+  switch (id) {
+    case IDC_RESUME_REBOOT:
+      monitor.ResumeReboot = ticked ? 1 : 0;
+      break;
+    case IDC_RETRY:
+      monitor.Retry = ticked ? 1 : 0;
+      break;
+    case IDC_NETWORK_CHECK:
+      EnableWindow(GetDlgItem(IDC_NETWORK_BAR), ticked);
+      monitor.Network = ticked ? 1 : 0;
+      break;
+    case IDC_DISK_CHECK:
+      EnableWindow(GetDlgItem(IDC_DISK_BAR), ticked);
+      monitor.Disk = ticked ? 1 : 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void CSettingsDlg::OnExceptWindows() {
+  CExceptWndDlg dialog;
+  dialog.DoModal(nullptr);
+}
+
+INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    switch (LOWORD(wParam)) {
+      case IDC_UPDATE:
+        ApplySettings();
+        return TRUE;
+      case IDC_SHOW_LOG:
+        m_frame.OnShowLog();
+        return TRUE;
+      case IDC_EXCEPT_BUTTON:
+        OnExceptWindows();
+        return TRUE;
+      case IDC_RESUME_REBOOT:
+      case IDC_RETRY:
+      case IDC_NETWORK_CHECK:
+      case IDC_DISK_CHECK:
+        OnCheckBox(LOWORD(wParam));
+        return TRUE;
+      default:
+        break;
+    }
+  }
+  return CDialog::DialogProc(message, wParam, lParam);
+}

@@ -114,6 +114,48 @@ inline void Screenshot(const std::string& name) {
   RunHostCommand("/usr/bin/import -window root '" + HostFolder() + "/" + name + ".png'");
 }
 
+// Pumps this process's messages for a while, so that input to its windows
+// passes the hooks.
+inline void PumpMessages(int milliseconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  while (GetTickCount64() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(20);
+  }
+}
+
+// A visible top-level window of the test itself.
+class TestWindow {
+ public:
+  TestWindow(const std::wstring& title, int x, int y) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"SoporaE2eWindow";
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, L"SoporaE2eWindow", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 360,
+                               220, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    PumpMessages(300);
+  }
+  ~TestWindow() { Close(); }
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  void Close() {
+    if (m_window) DestroyWindow(m_window);
+    m_window = nullptr;
+    PumpMessages(100);
+  }
+  HWND Get() const { return m_window; }
+
+ private:
+  HWND m_window = nullptr;
+};
+
 class SoporaProcess {
  public:
   // The folder's name carries the test runner's process id: a hook library

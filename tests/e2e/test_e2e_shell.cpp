@@ -9,10 +9,6 @@
 namespace e2e {
 namespace {
 
-// The runner hosts the hook library while the tests move the mouse over its
-// windows; unbuffered output keeps every result line even if its end is
-// abrupt.
-const int UNBUFFERED_OUTPUT = setvbuf(stdout, nullptr, _IONBF, 0);
 
 // T = MAXTime x 60 / Interval = 6 ticks; the real timer would fire only
 // every ten minutes, so the test's own ticks are the only ones.
@@ -31,48 +27,6 @@ const std::vector<LogLine> STARTUP = {
 };
 const LogLine STANDBY_ATTEMPT{1, "省電力状態検知のためスタンバイを試行します"};
 const LogLine COUNTER_RESET{0, "カウンターリセット"};
-
-// Pumps this process's messages for a while, so that input to its windows
-// passes the hooks.
-void PumpMessages(int milliseconds) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
-  while (GetTickCount64() < end) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(20);
-  }
-}
-
-// A visible top-level window of the test itself.
-class TestWindow {
- public:
-  TestWindow(const std::wstring& title, int x, int y) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = L"SoporaE2eWindow";
-    RegisterClassW(&windowClass);
-    m_window = CreateWindowExW(0, L"SoporaE2eWindow", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 360,
-                               220, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    PumpMessages(300);
-  }
-  ~TestWindow() { Close(); }
-  TestWindow(const TestWindow&) = delete;
-  TestWindow& operator=(const TestWindow&) = delete;
-  void Close() {
-    if (m_window) DestroyWindow(m_window);
-    m_window = nullptr;
-    PumpMessages(100);
-  }
-  HWND Get() const { return m_window; }
-
- private:
-  HWND m_window = nullptr;
-};
 
 // The folder's name has a space and Shift JIS characters whose second byte
 // is a backslash: the data files still land beside the program.

@@ -1,0 +1,167 @@
+#include "dialogs/except_wnd_dlg.h"
+
+#include <commctrl.h>
+
+#include "data/text_field.h"
+#include "data/win32_services.h"
+#include "dialogs/except_list_logic.h"
+#include "dialogs/list_view_win.h"
+#include "framework/win_handles.h"
+#include "res/resource.h"
+
+namespace {
+constexpr DWORD PATTERN_LIST_EXTENDED_STYLE = 0x520;  // full-row select, flat bars, info tips
+constexpr const wchar_t* APPLICATION_COLUMN = L"アプリケーション名";
+
+// Notifications answer 0 to the list.
+INT_PTR NotificationHandled(HWND dialog) {
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+  return TRUE;
+}
+}  // namespace
+
+CExceptWndEditDlg::CExceptWndEditDlg() : CDialog(IDD_EXCEPT_WND_EDIT) {}
+
+BOOL CExceptWndEditDlg::OnInitDialog() {
+  SetItemText(IDC_PATTERN_EDIT, m_text);
+  return TRUE;
+}
+
+void CExceptWndEditDlg::OnOK() {
+  // No check here: an empty text is the caller's to drop.
+  m_text = PatternText(GetItemText(IDC_PATTERN_EDIT));
+  CDialog::OnOK();
+}
+
+CRunningAppsDlg::CRunningAppsDlg() : CDialog(IDD_RUNNING_APPS), m_store(Win32DataStoreServices()) {}
+
+BOOL CRunningAppsDlg::OnInitDialog() {
+  m_list = GetDlgItem(IDC_PATTERN_LIST);
+  SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
+  FillList();
+  return TRUE;
+}
+
+void CRunningAppsDlg::FillList() {
+  std::vector<ExceptWndEntry> windows;
+  m_store.EnumTopWindows(windows);
+  ListView_DeleteAllItems(m_list);
+  for (const ExceptWndEntry& window : windows) InsertTextLine(m_list, std::string(TextOfField(window.title)));
+}
+
+void CRunningAppsDlg::OnOK() {
+  const int line = FirstSelectedLine(m_list);
+  m_result = line < 0 ? std::string() : LineText(m_list, line);
+  CDialog::OnOK();
+}
+
+INT_PTR CRunningAppsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NOTIFY) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom == IDC_PATTERN_LIST && header->code == NM_DBLCLK) {
+      OnOK();  // a double click chooses, as the button does
+      return NotificationHandled(m_hWnd);
+    }
+  }
+  return CDialog::DialogProc(message, wParam, lParam);
+}
+
+CExceptWndDlg::CExceptWndDlg() : CDialog(IDD_EXCEPT_WND), m_store(Win32DataStoreServices()) {}
+
+BOOL CExceptWndDlg::OnInitDialog() {
+  m_list = GetDlgItem(IDC_PATTERN_LIST);
+  SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
+  FillList();
+  return TRUE;
+}
+
+void CExceptWndDlg::FillList() {
+  std::vector<ExceptWndEntry> patterns;
+  m_store.LoadExceptWnd(patterns);  // its messages may come up here
+  ListView_DeleteAllItems(m_list);
+  for (const ExceptWndEntry& pattern : patterns) InsertTextLine(m_list, std::string(TextOfField(pattern.title)));
+}
+
+// The file gets the lines in the order the list shows them.
+void CExceptWndDlg::SaveList() { m_store.SaveExceptWnd(EntriesFromLines(AllLineTexts(m_list))); }
+
+void CExceptWndDlg::OnOK() {
+  SaveList();
+  CDialog::OnOK();
+}
+
+void CExceptWndDlg::AddEntryText(const std::string& text) {
+  if (!text.empty()) InsertTextLine(m_list, text);
+}
+
+void CExceptWndDlg::OnListRClick(int hitItem) {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  const UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_EXCEPT_MENU)));
+  const HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+  if (!popup) return;
+  SetForegroundWindow(m_hWnd);
+  if (hitItem < 0) {  // no line under the cursor: nothing to edit or delete
+    EnableMenuItem(popup, ID_EDIT_ENTRY, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(popup, ID_DELETE_ENTRY, MF_BYCOMMAND | MF_GRAYED);
+  }
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+}
+
+void CExceptWndDlg::OnEditEntry() {
+  const int line = FirstSelectedLine(m_list);
+  if (line < 0) return;
+  CExceptWndEditDlg editor;
+  editor.SetTitleText(LineText(m_list, line));
+  if (editor.DoModal(nullptr) != IDOK) return;
+  ListView_DeleteItem(m_list, line);
+  AddEntryText(editor.GetTitleText());  // an emptied text removes the pattern
+}
+
+void CExceptWndDlg::OnAddManual() {
+  CExceptWndEditDlg editor;
+  if (editor.DoModal(nullptr) == IDOK) AddEntryText(editor.GetTitleText());
+}
+
+void CExceptWndDlg::OnAddRunning() {
+  CRunningAppsDlg running;
+  if (running.DoModal(nullptr) == IDOK) AddEntryText(running.GetSelectedTitle());
+}
+
+void CExceptWndDlg::OnDeleteEntry() {
+  const int line = FirstSelectedLine(m_list);
+  if (line >= 0) ListView_DeleteItem(m_list, line);
+}
+
+INT_PTR CExceptWndDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NOTIFY) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom == IDC_PATTERN_LIST && header->code == NM_RCLICK) {
+      OnListRClick(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem);
+      return NotificationHandled(m_hWnd);
+    }
+    if (header->idFrom == IDC_PATTERN_LIST && header->code == NM_DBLCLK) {
+      OnEditEntry();
+      return NotificationHandled(m_hWnd);
+    }
+  }
+  if (message == WM_COMMAND) {
+    switch (LOWORD(wParam)) {
+      case ID_ADD_MANUAL:
+        OnAddManual();
+        return TRUE;
+      case ID_ADD_RUNNING:
+        OnAddRunning();
+        return TRUE;
+      case ID_EDIT_ENTRY:
+        OnEditEntry();
+        return TRUE;
+      case ID_DELETE_ENTRY:
+        OnDeleteEntry();
+        return TRUE;
+      default:
+        break;
+    }
+  }
+  return CDialog::DialogProc(message, wParam, lParam);
+}

@@ -1,0 +1,66 @@
+// The three exception-window dialogs: the registration list, the pattern
+// editor, and the list of windows open right now.
+#pragma once
+
+#include <string>
+
+#include "data/data_store.h"
+#include "framework/dialog.h"
+
+// CExceptWndEditDlg: one title pattern, typed by hand.
+class CExceptWndEditDlg : public CDialog {
+ public:
+  CExceptWndEditDlg();
+  void SetTitleText(const std::string& text) { m_text = text; }
+  const std::string& GetTitleText() const { return m_text; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+
+ private:
+  std::string m_text;
+};
+
+// CRunningAppsDlg: the titles of the open windows; returns the one chosen.
+class CRunningAppsDlg : public CDialog {
+ public:
+  CRunningAppsDlg();
+  const std::string& GetSelectedTitle() const { return m_result; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void FillList();
+
+  std::string m_result;
+  HWND m_list = nullptr;
+  CDataStore m_store;
+};
+
+// CExceptWndDlg: the registered patterns; its confirm button writes them.
+class CExceptWndDlg : public CDialog {
+ public:
+  CExceptWndDlg();
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void FillList();
+  void SaveList();
+  void AddEntryText(const std::string& text);
+  void OnListRClick(int hitItem);
+  void OnEditEntry();
+  void OnAddManual();
+  void OnAddRunning();
+  void OnDeleteEntry();
+
+  HWND m_list = nullptr;
+  CDataStore m_store;
+};

@@ -1,0 +1,48 @@
+// Reads the lines of a list view that belongs to another process: the
+// text buffer has to live in that process, so it is allocated there.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "framework/text_win.h"
+
+namespace e2e {
+
+inline std::string RemoteListViewText(HWND list, int item, int subItem) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return {};
+  constexpr SIZE_T TEXT_CHARS = 512;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + TEXT_CHARS * sizeof(wchar_t),
+                                MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  std::string text;
+  if (remote) {
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
+    LVITEMW request{};
+    request.iSubItem = subItem;
+    request.pszText = remoteText;
+    request.cchTextMax = TEXT_CHARS;
+    WriteProcessMemory(process, remote, &request, sizeof request, nullptr);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(remote),
+                        SMTO_NORMAL, 10000, &ignored);
+    wchar_t local[TEXT_CHARS] = {};
+    ReadProcessMemory(process, remoteText, local, sizeof local - sizeof(wchar_t), nullptr);
+    text = NarrowCp932(local);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+inline int ListViewCount(HWND list) {
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 10000, &count);
+  return static_cast<int>(count);
+}
+
+}  // namespace e2e

@@ -1,0 +1,316 @@
+// The dialogs of the real Sopora.exe under Wine: the settings dialog with
+// its live meter, the operation log viewer and the exception-window
+// registration, driven through their controls; screenshots of each.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "remote_list.h"
+#include "sopora_driver.h"
+
+namespace e2e {
+namespace {
+
+const char* const SETTINGS_TITLE = "Sopora 環境設定";
+const char* const LOG_TITLE = "Sopora動作ログﾞ";
+const char* const EXCEPT_TITLE = "例外ウィンドウ登録";
+const char* const EDIT_TITLE = "例外ウィンドウ編集";
+const char* const RUNNING_TITLE = "動作中アプリケーション一覧";
+
+std::string ControlText(HWND dialog, int id) {
+  wchar_t text[512] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000,
+                      &ignored);
+  return NarrowCp932(text);
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+  const std::wstring wide = WidenCp932(text);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_NORMAL,
+                      10000, &ignored);
+}
+
+// A button press, handled when this returns.
+void Click(HWND dialog, int id) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &ignored);
+}
+
+// A button press that opens a modal dialog: do not wait for it.
+void ClickAndGoOn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+LRESULT ControlMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), message, wParam, 0, SMTO_NORMAL, 10000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::string IniText(const SoporaProcess& sopora) {
+  const Bytes bytes = ReadFileBytes(sopora.File(L"Sopora.ini"));
+  return std::string(bytes.begin(), bytes.end());
+}
+
+bool IniHas(const SoporaProcess& sopora, const std::string& line) {
+  return IniText(sopora).find(line + "\r\n") != std::string::npos;
+}
+
+HWND ShowSettings(SoporaProcess& sopora) {
+  sopora.Command(32780);
+  return sopora.WaitForWindowTitled(SETTINGS_TITLE);
+}
+
+// Pixels of the screen (the Wine desktop) under a window's client area.
+class ClientPixels {
+ public:
+  explicit ClientPixels(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    m_width = client.right;
+    m_height = client.bottom;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const HDC screen = GetDC(nullptr);
+    m_pixels.resize(static_cast<std::size_t>(m_width) * m_height);
+    for (int y = 0; y < m_height; ++y)
+      for (int x = 0; x < m_width; ++x) m_pixels[y * m_width + x] = GetPixel(screen, origin.x + x, origin.y + y);
+    ReleaseDC(nullptr, screen);
+  }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  COLORREF At(int x, int y) const { return m_pixels[y * m_width + x]; }
+  // Share of a row's pixels that have the colour.
+  double RowShare(int y, COLORREF colour) const {
+    int hits = 0;
+    for (int x = 0; x < m_width; ++x) hits += At(x, y) == colour;
+    return static_cast<double>(hits) / m_width;
+  }
+  int Count(COLORREF colour) const {
+    int hits = 0;
+    for (COLORREF c : m_pixels) hits += c == colour;
+    return hits;
+  }
+
+ private:
+  int m_width = 0, m_height = 0;
+  std::vector<COLORREF> m_pixels;
+};
+
+TEST(DialogsE2e, TheSettingsDialogShowsTheLiveLoad) {
+  SoporaProcess sopora(L"settings live");
+  // T = 60 ticks; the real timer would first fire a minute from now.
+  sopora.WriteSettings("MAXTime=60\r\nInterval=60\r\nCPUBorder=40\r\nNetwork=1\r\nDisk=1\r\n");
+  std::string trace;
+  for (int i = 0; i < 70; ++i) trace += (i ? "," : "") + std::to_string(static_cast<int>(50 + 35 * std::sin(i / 5.0)));
+  sopora.SetScript("[Processor]\r\nValue=" + trace + "\r\n[TCP]\r\nValue=12\r\n[LogicalDisk]\r\nValue=3999\r\n");
+  ASSERT_TRUE(sopora.Start());
+  const HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  sopora.Tick(61);
+
+  EXPECT_EQ(ControlText(settings, 1030), "12/(300) KB/s");
+  EXPECT_EQ(ControlText(settings, 1029), "3/(500) KB/s");
+  EXPECT_EQ(ControlText(settings, 1005), "40");
+  EXPECT_EQ(ControlText(settings, 1003), "10");  // the field only goes up to 10
+  EXPECT_EQ(ControlText(settings, 1002), "60");
+  EXPECT_EQ(ControlMessage(settings, 1009, CB_GETCURSEL), 0);
+  EXPECT_EQ(ControlMessage(settings, 1015, PBM_GETPOS), 12);
+  EXPECT_EQ(ControlMessage(settings, 1016, PBM_GETPOS), 3);
+  Screenshot("settings-138");
+
+  const HWND meter = GetDlgItem(settings, 1000);
+  ASSERT_NE(meter, nullptr);
+  const ClientPixels pixels(meter);
+  ASSERT_GT(pixels.Height(), 100);
+  const int height = pixels.Height();
+  EXPECT_GT(pixels.Count(RGB(0, 0, 64)), pixels.Width() * height / 2);  // mostly background
+  for (int i : {2, 5, 8}) EXPECT_GT(pixels.RowShare(height * i / 10, RGB(0, 160, 0)), 0.5) << i;
+  const int thresholdRow = height - height * 40 / 100;
+  const double red = std::max({pixels.RowShare(thresholdRow - 1, RGB(255, 0, 0)),
+                               pixels.RowShare(thresholdRow, RGB(255, 0, 0)),
+                               pixels.RowShare(thresholdRow + 1, RGB(255, 0, 0))});
+  EXPECT_GT(red, 0.6);
+  EXPECT_GT(pixels.Count(RGB(255, 255, 255)), 300);  // the curve and the figures
+
+  // A low run shows on the bar: 30 low ticks of 60 is half way.
+  sopora.SetLoad(95, 12, 0);
+  sopora.Tick();  // a busy tick ends whatever run was under way
+  sopora.SetLoad(1, 12, 0);
+  sopora.Tick(31);  // the display sees the count before each tick's step
+  EXPECT_EQ(ControlMessage(settings, 1012, PBM_GETPOS), 50);
+}
+
+TEST(DialogsE2e, ApplyStoresWhatTheFieldsHoldCutToTheirMaxima) {
+  SoporaProcess sopora(L"settings apply");
+  sopora.WriteSettings("Network=1\r\n");
+  sopora.SetLoad(1, 50, 0);
+  ASSERT_TRUE(sopora.Start());
+  HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+
+  SetControlText(settings, 1003, "75");
+  Click(settings, 3);  // 更新
+  EXPECT_TRUE(IniHas(sopora, "Interval=10")) << IniText(sopora);
+  EXPECT_EQ(ControlText(settings, 1003), "10");
+  EXPECT_TRUE(IsWindowVisible(settings));
+
+  SetControlText(settings, 1002, "0");
+  Click(settings, 3);
+  EXPECT_TRUE(IniHas(sopora, "MAXTime=60"));
+  EXPECT_EQ(ControlText(settings, 1002), "60");
+
+  sopora.Tick();
+  EXPECT_EQ(ControlText(settings, 1030), "50/(300) KB/s");
+  Click(settings, 1027);  // untick network monitoring: at once in memory
+  EXPECT_EQ(ControlMessage(settings, 1027, BM_GETCHECK), BST_UNCHECKED);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(settings, 1015)));
+  sopora.Tick();
+  EXPECT_EQ(ControlText(settings, 1030), "0/(300) KB/s");
+  EXPECT_TRUE(IniHas(sopora, "Network=1"));  // the file waits for the next apply
+
+  SetControlText(settings, 1005, "");
+  Click(settings, IDOK);
+  EXPECT_TRUE(IniHas(sopora, "CPUBorder=100"));
+  EXPECT_TRUE(IniHas(sopora, "Network=0"));
+  EXPECT_FALSE(IsWindowVisible(settings));  // OK applies, then hides
+
+  // Shown again, the dialog keeps what the fields held.
+  settings = ShowSettings(sopora);
+  EXPECT_EQ(ControlText(settings, 1005), "100");
+  Click(settings, IDCANCEL);
+  EXPECT_FALSE(IsWindowVisible(settings));
+}
+
+TEST(DialogsE2e, ExceptionWindowsAreRegisteredByTypingAndFromTheRunningList) {
+  SoporaProcess sopora(L"exception registration");
+  sopora.WriteSettings("MAXTime=60\r\nInterval=600\r\n");  // T = 6
+  ASSERT_TRUE(sopora.Start());
+  TestWindow running(L"zzz Sopora 選択テスト", 600, 80);
+
+  const HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  ClickAndGoOn(settings, 1007);
+  const HWND registration = sopora.WaitForWindowTitled(EXCEPT_TITLE);
+  ASSERT_NE(registration, nullptr);
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), Bytes{0x01});
+
+  PostMessageW(registration, WM_COMMAND, 32786, 0);  // 手入力による登録
+  const HWND editor = sopora.WaitForWindowTitled(EDIT_TITLE);
+  ASSERT_NE(editor, nullptr);
+  SetControlText(editor, 1024, "*メモ帳*");
+  Screenshot("except-edit-163");
+  PostMessageW(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
+
+  PostMessageW(registration, WM_COMMAND, 32787, 0);  // 現稼動アプリ選択による登録
+  const HWND apps = sopora.WaitForWindowTitled(RUNNING_TITLE);
+  ASSERT_NE(apps, nullptr);
+  SetForegroundWindow(apps);
+  PumpMessages(300);
+  RunHostCommand("/usr/bin/xdotool type zzz");  // the list finds the line as one types
+  PumpMessages(300);
+  Screenshot("running-apps-164");
+  PostMessageW(apps, WM_COMMAND, IDOK, 0);  // 選択
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(apps); }));
+
+  const HWND list = GetDlgItem(registration, 1022);
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(list) == 2; }));
+  EXPECT_EQ(RemoteListViewText(list, 0, 0), "*メモ帳*");  // sorted
+  EXPECT_EQ(RemoteListViewText(list, 1, 0), "zzz Sopora 選択テスト");
+  Screenshot("except-162");
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);  // 登録
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
+
+  Bytes expected{0x01};
+  for (const char* title : {"*メモ帳*", "zzz Sopora 選択テスト"}) {
+    ExceptWndEntry entry;
+    std::memset(&entry, 0, sizeof entry);
+    CopyTextToField(entry.title, title);
+    expected.insert(expected.end(), reinterpret_cast<const std::uint8_t*>(&entry),
+                    reinterpret_cast<const std::uint8_t*>(&entry) + sizeof entry);
+  }
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), expected);
+
+  // The next ticks honour the new list: the chosen window holds the count.
+  const std::size_t before = sopora.Log().size();
+  sopora.Tick(8);
+  EXPECT_EQ(sopora.Log().size(), before);
+  running.Close();
+  sopora.Tick(6);
+  EXPECT_EQ(sopora.Log().back(), (LogLine{1, "省電力状態検知のためスタンバイを試行します"}));
+
+  // Changes and then cancel: the file is untouched.
+  ClickAndGoOn(settings, 1007);
+  const HWND again = sopora.WaitForWindowTitled(EXCEPT_TITLE);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(ListViewCount(GetDlgItem(again, 1022)), 2);
+  PostMessageW(again, WM_COMMAND, 32786, 0);
+  const HWND editorAgain = sopora.WaitForWindowTitled(EDIT_TITLE);
+  ASSERT_NE(editorAgain, nullptr);
+  SetControlText(editorAgain, 1024, "一時的");
+  PostMessageW(editorAgain, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(GetDlgItem(again, 1022)) == 3; }));
+  PostMessageW(again, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(again); }));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), expected);
+}
+
+Bytes LogFileOf(const std::vector<LogLine>& lines) {
+  Bytes bytes{0x01};
+  for (const LogLine& line : lines) {
+    LogRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.kind = line.kind;
+    record.time = {2026, 12, 1, 7, 9, 5, 3, 0};
+    CopyTextToField(record.text, line.text);
+    bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(&record),
+                 reinterpret_cast<const std::uint8_t*>(&record) + sizeof record);
+  }
+  return bytes;
+}
+
+TEST(DialogsE2e, TheLogViewerListsTheNewestLineFirst) {
+  SoporaProcess sopora(L"log viewer");
+  std::vector<LogLine> earlier;
+  for (int kind = 0; kind <= 7; ++kind) earlier.push_back({kind, "種類 " + std::to_string(kind) + " の行"});
+  WriteFileBytes(sopora.File(L"Sopora.dat"), LogFileOf(earlier));
+  ASSERT_TRUE(sopora.Start());
+  sopora.TrayClick(WM_LBUTTONUP);  // logged while the viewer is hidden
+  sopora.TrayClick(WM_LBUTTONUP);
+
+  sopora.Command(32784);
+  const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
+  ASSERT_NE(viewer, nullptr);
+  const HWND list = GetDlgItem(viewer, 1016);
+  const int count = ListViewCount(list);
+  EXPECT_EQ(count, static_cast<int>(sopora.Log().size()));
+  EXPECT_EQ(RemoteListViewText(list, 0, 2), "監視を再開しました");
+  EXPECT_EQ(RemoteListViewText(list, 1, 2), "監視を一時的に停止しました");
+  EXPECT_EQ(RemoteListViewText(list, count - 1, 2), "種類 0 の行");
+  EXPECT_EQ(RemoteListViewText(list, count - 1, 1), "2026/12/07 09:05:03");
+  Screenshot("log-154");
+
+  PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);  // 閉じる only hides it
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(viewer); }));
+  sopora.Send(WM_QUERYENDSESSION);
+  sopora.Command(32784);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(viewer) != FALSE; }));
+  EXPECT_EQ(ListViewCount(list), count + 1);
+  EXPECT_EQ(RemoteListViewText(list, 0, 2), "シャットダウンを行います");
+}
+
+TEST(DialogsE2e, TheLogViewerKeepsAThousandLines) {
+  SoporaProcess sopora(L"log limit");
+  WriteFileBytes(sopora.File(L"Sopora.dat"), LogFileOf(std::vector<LogLine>(1000, {0, "古い行"})));
+  ASSERT_TRUE(sopora.Start());
+  sopora.Command(32784);
+  const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(ListViewCount(GetDlgItem(viewer, 1016)), 1000);
+  EXPECT_EQ(sopora.Log().size(), 1000u);
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")).size(), 276001u);
+}
+
+}  // namespace
+}  // namespace e2e
