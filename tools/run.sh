@@ -17,7 +17,10 @@ sopora_ensure_prefix
 # Sopora keeps its settings and data files next to itself.
 folder=$SOPORA_WINE_BASE/Sopora
 mkdir -p "$folder"
-cp -f build/mingw-x86_64/bin/Sopora.exe build/mingw-x86_64/bin/*.dll "$folder"/ 2>/dev/null || true
+cp -f build/mingw-x86_64/bin/Sopora.exe build/mingw-x86_64/bin/SoporaHook.dll build/mingw-x86_64/bin/pdh.dll "$folder"/
+# Wine's performance counters cannot serve Sopora's counter paths; the
+# stand-in pdh.dll beside it replays a load from fakepdh.ini instead.
+[ -f "$folder/fakepdh.ini" ] || cp tools/demo-load.ini "$folder/fakepdh.ini"
 [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown -R 65534:65534 "$folder"
 echo "Sopora runs from $folder (settings Sopora.ini, log Sopora.dat, exception windows SoporaWnd.dat)."
 
