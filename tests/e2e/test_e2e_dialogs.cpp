@@ -314,3 +314,69 @@ TEST(DialogsE2e, TheLogViewerKeepsAThousandLines) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// The application's message boxes of the process, as (text) lines.
+std::vector<HWND> MessageBoxesOf(const SoporaProcess& sopora) {
+  std::vector<HWND> boxes;
+  for (HWND window : WindowsOf(sopora.ProcessId(), L"#32770")) {
+    if (IsWindowVisible(window) && WindowText(window) == "Sopora") boxes.push_back(window);
+  }
+  return boxes;
+}
+
+std::string MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
+
+TEST(DialogsE2e, AReadOnlyLogIsReportedAtStartAndTheLinesStillReachTheViewer) {
+  SoporaProcess sopora(L"read-only log");
+  const Bytes earlier = LogFileOf({{0, "以前の行"}});
+  WriteFileBytes(sopora.File(L"Sopora.dat"), earlier);
+  ASSERT_TRUE(SetFileAttributesW(sopora.File(L"Sopora.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(sopora.Start(false));
+
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxesOf(sopora).empty() ? nullptr : MessageBoxesOf(sopora)[0]); }));
+  EXPECT_EQ(MessageBoxText(box), "ログファイルを開けません。");
+  Screenshot("message-box");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+  // Start-up goes on; its lines reach the viewer only, and no box comes back.
+  ASSERT_TRUE(WaitFor([&] { return !WindowsOf(sopora.ProcessId(), L"SoporaFrame").empty(); }));
+  const HWND frame = WindowsOf(sopora.ProcessId(), L"SoporaFrame").front();
+  PostMessageW(frame, WM_COMMAND, 32784, 0);
+  const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(GetDlgItem(viewer, 1016)) == 9; }));
+  EXPECT_EQ(RemoteListViewText(GetDlgItem(viewer, 1016), 0, 2), "タスクトレイにアイコンを登録しました");
+  EXPECT_TRUE(MessageBoxesOf(sopora).empty());
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), earlier);
+  SetFileAttributesW(sopora.File(L"Sopora.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(DialogsE2e, AnUnreadableExceptionListShowsOneBoxAtATime) {
+  SoporaProcess sopora(L"unreadable exception list");
+  sopora.WriteSettings("MAXTime=60\r\nInterval=600\r\n");
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), Bytes{0x01});
+  ASSERT_TRUE(SetFileAttributesW(sopora.File(L"SoporaWnd.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(sopora.Start());
+
+  sopora.Post(WM_TIMER, 1000);  // the tick stops in the box
+  ASSERT_TRUE(WaitFor([&] { return !MessageBoxesOf(sopora).empty(); }));
+  EXPECT_EQ(MessageBoxText(MessageBoxesOf(sopora)[0]), "例外ウィンドウ定義ファイルを開けません。");
+  for (int i = 0; i < 5; ++i) sopora.Post(WM_TIMER, 1000);  // ticks that arrive meanwhile
+  PumpMessages(1500);
+  EXPECT_EQ(MessageBoxesOf(sopora).size(), 1u);
+
+  PostMessageW(MessageBoxesOf(sopora)[0], WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return MessageBoxesOf(sopora).empty(); }));
+  sopora.Post(WM_TIMER, 1000);  // the next check may show it again
+  ASSERT_TRUE(WaitFor([&] { return !MessageBoxesOf(sopora).empty(); }));
+  EXPECT_EQ(MessageBoxesOf(sopora).size(), 1u);
+  PostMessageW(MessageBoxesOf(sopora)[0], WM_COMMAND, IDOK, 0);
+  SetFileAttributesW(sopora.File(L"SoporaWnd.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace
+}  // namespace e2e

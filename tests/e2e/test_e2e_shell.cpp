@@ -28,6 +28,15 @@ const std::vector<LogLine> STARTUP = {
 const LogLine STANDBY_ATTEMPT{1, "省電力状態検知のためスタンバイを試行します"};
 const LogLine COUNTER_RESET{0, "カウンターリセット"};
 
+// A fresh run of six low ticks: nothing for five, the standby attempt on
+// the sixth.
+void ExpectStandbyOnTheSixthLowTick(SoporaProcess& sopora) {
+  sopora.Tick(5);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+}
+
 // The folder's name has a space and Shift JIS characters whose second byte
 // is a backslash: the data files still land beside the program.
 TEST(ShellE2e, FirstStartInAnEmptyFolder) {
@@ -140,10 +149,7 @@ TEST(ShellE2e, RealMouseAndKeyboardInputRestartTheRun) {
   PumpMessages(200);
   RunHostCommand("/usr/bin/xdotool key shift");
   PumpMessages(500);
-  sopora.Tick(5);
-  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
-  sopora.Tick(1);
-  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+  ExpectStandbyOnTheSixthLowTick(sopora);
 }
 
 TEST(ShellE2e, TheTrayIconPausesResumesOpensItsMenuAndExits) {
@@ -199,10 +205,7 @@ TEST(ShellE2e, AnExceptionWindowHoldsTheCountUntilItCloses) {
   EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
   Screenshot("exception-window-present");
   window.Close();
-  sopora.Tick(5);
-  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
-  sopora.Tick(1);
-  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+  ExpectStandbyOnTheSixthLowTick(sopora);
 }
 
 TEST(ShellE2e, TheShellsOwnMessages) {

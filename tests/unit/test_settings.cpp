@@ -2,21 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "data/monitor_settings.h"
+#include "support/default_settings.h"
 #include "support/fake_data_services.h"
 
 namespace {
 
 using Values = std::map<std::string, std::int32_t>;
-
-MonitorSettings Defaults() {
-  MonitorSettings d;
-  d.CPUBorder = 20;
-  d.NETBorder = 300;
-  d.DISKBorder = 500;
-  d.MAXTime = 5;
-  d.Interval = 1;
-  return d;
-}
 
 std::string Describe(const MonitorSettings& s) {
   return "CPU=" + std::to_string(s.CPUBorder) + " NET=" + std::to_string(s.NETBorder) +
@@ -68,7 +59,7 @@ TEST(SettingsTest, RepairTable) {
   for (const Case& c : cases) {
     FakeIniStore ini;
     ini.values = c.stored;
-    MonitorSettings expected = Defaults();
+    MonitorSettings expected = DefaultSettings();
     c.expect(expected);
     const MonitorSettings loaded = ReadMonitorSettings(ini);
     EXPECT_EQ(Describe(loaded), Describe(expected));
@@ -78,7 +69,7 @@ TEST(SettingsTest, RepairTable) {
 
 TEST(SettingsTest, SaveWritesAllTenKeysDiskBeforeNetwork) {
   FakeIniStore ini;
-  MonitorSettings s = Defaults();
+  MonitorSettings s = DefaultSettings();
   s.Method = 2;
   s.Network = 1;
   s.CPUBorder = -4;
@@ -93,7 +84,7 @@ TEST(SettingsTest, SaveWritesAllTenKeysDiskBeforeNetwork) {
 TEST(SettingsTest, AFailingWriteDoesNotStopTheRemainingKeys) {
   FakeIniStore ini;
   ini.failWrites = true;
-  WriteMonitorSettings(ini, Defaults());
+  WriteMonitorSettings(ini, DefaultSettings());
   EXPECT_EQ(ini.writes.size(), 10u);
 }
 

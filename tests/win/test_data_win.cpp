@@ -11,22 +11,13 @@
 #include "data/monitor_settings.h"
 #include "data/win32_services.h"
 #include "monitor/window_source_win.h"
+#include "support/default_settings.h"
 #include "support/fake_data_services.h"
 #include "win/support/temp_folder.h"
 
 namespace {
 
 constexpr SystemTime NOON = {2026, 12, 2, 8, 12, 0, 0, 0};
-
-MonitorSettings Defaults() {
-  MonitorSettings s;
-  s.CPUBorder = 20;
-  s.NETBorder = 300;
-  s.DISKBorder = 500;
-  s.MAXTime = 5;
-  s.Interval = 1;
-  return s;
-}
 
 const char* const FIRST_SAVE =
     "[PARAMATER]\r\n"
@@ -45,7 +36,7 @@ TEST(IniWin, AFirstSaveWritesTheElevenLinesInOrder) {
   TempFolder folder(L"ini-first");
   SetDataFilePaths(folder.Directory());
   Win32IniStore ini;
-  WriteMonitorSettings(ini, Defaults());
+  WriteMonitorSettings(ini, DefaultSettings());
   EXPECT_EQ(ReadFileText(g_strIniFile), FIRST_SAVE);
 }
 
@@ -57,7 +48,7 @@ TEST(IniWin, ASecondSaveKeepsEveryKeyInItsPlace) {
     return Bytes(text.begin(), text.end());
   }());
   Win32IniStore ini;
-  MonitorSettings s = Defaults();
+  MonitorSettings s = DefaultSettings();
   s.MAXTime = 45;
   WriteMonitorSettings(ini, s);
   WriteMonitorSettings(ini, s);  // and once more: nothing moves
