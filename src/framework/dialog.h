@@ -17,7 +17,6 @@ class CDialog {
   bool Create(HWND parent);
   INT_PTR DoModal(HWND parent = nullptr);
   void EndDialog(INT_PTR result);
-  bool IsModal() const { return m_modal; }
 
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
   LRESULT SendItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {

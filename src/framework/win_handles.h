@@ -41,17 +41,3 @@ using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniquePen = UniqueHandle<HPEN, DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
-
-// Selects a GDI object into a device context for one scope and puts the
-// previous one back afterwards.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
-  ~SelectedObject() { SelectObject(m_dc, m_previous); }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_previous;
-};

@@ -20,7 +20,6 @@ class CWnd {
   // Registers a window class whose procedure dispatches to CWnd objects.
   static bool RegisterWindowClass(const wchar_t* className, UINT classStyle, HCURSOR cursor, HBRUSH background);
 
-  HWND GetSafeHwnd() const { return m_hWnd; }
   bool DestroyWindow();
 
   HWND m_hWnd = nullptr;
