@@ -1,9 +1,7 @@
 #include "data/data_store.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "data/operation_log.h"
 #include "data/record_file.h"
 #include "data/text_field.h"
 
@@ -60,11 +58,4 @@ LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTi
   record.time = time;
   CopyTextToField(record.text, text);
   return record;
-}
-
-std::string FormatLogTimestamp(const SystemTime& time) {
-  char text[48];  // room for any 16-bit field values
-  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", time.wYear, time.wMonth, time.wDay, time.wHour,
-                time.wMinute, time.wSecond);
-  return text;
 }
