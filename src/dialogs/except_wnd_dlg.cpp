@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "data/text_field.h"
 #include "data/win32_services.h"
 #include "dialogs/except_list_logic.h"
 #include "dialogs/list_view_win.h"
@@ -45,8 +44,7 @@ BOOL CRunningAppsDlg::OnInitDialog() {
 void CRunningAppsDlg::FillList() {
   std::vector<ExceptWndEntry> windows;
   m_store.EnumTopWindows(windows);
-  ListView_DeleteAllItems(m_list);
-  for (const ExceptWndEntry& window : windows) InsertTextLine(m_list, std::string(TextOfField(window.title)));
+  ReplaceLinesWithTitles(m_list, windows);
 }
 
 void CRunningAppsDlg::OnOK() {
@@ -78,8 +76,7 @@ BOOL CExceptWndDlg::OnInitDialog() {
 void CExceptWndDlg::FillList() {
   std::vector<ExceptWndEntry> patterns;
   m_store.LoadExceptWnd(patterns);  // its messages may come up here
-  ListView_DeleteAllItems(m_list);
-  for (const ExceptWndEntry& pattern : patterns) InsertTextLine(m_list, std::string(TextOfField(pattern.title)));
+  ReplaceLinesWithTitles(m_list, patterns);
 }
 
 // The file gets the lines in the order the list shows them.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "data/text_field.h"
 #include "dialogs/except_list_logic.h"
 #include "framework/text_win.h"
 
@@ -23,6 +24,11 @@ void InsertTextLine(HWND list, const std::string& text) {
   item.iItem = 0;
   item.pszText = wide.data();
   ListView_InsertItem(list, &item);
+}
+
+void ReplaceLinesWithTitles(HWND list, const std::vector<ExceptWndEntry>& entries) {
+  ListView_DeleteAllItems(list);
+  for (const ExceptWndEntry& entry : entries) InsertTextLine(list, std::string(TextOfField(entry.title)));
 }
 
 std::string LineText(HWND list, int line) {

@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "data/records.h"
+
 // One column that fills the header, and the dialogs' extended style.
 void SetUpSingleColumnList(HWND list, const wchar_t* heading, DWORD extendedStyle);
 // Inserts a text line (the sorted list puts it in place).
 void InsertTextLine(HWND list, const std::string& text);
+// Replaces all lines with the entries' titles.
+void ReplaceLinesWithTitles(HWND list, const std::vector<ExceptWndEntry>& entries);
 // A line's text, at most 259 bytes.
 std::string LineText(HWND list, int line);
 std::vector<std::string> AllLineTexts(HWND list);
