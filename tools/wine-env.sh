@@ -29,16 +29,33 @@ sopora_as_wine_user() {
   "${SOPORA_WINE_AS[@]}" env HOME="$SOPORA_WINE_HOME" WINEPREFIX="$WINEPREFIX" "$@"
 }
 
-# Starts Xvfb on a fixed display when no display is usable. It stays up for
-# the later commands of the session. A root session's own display is not
-# used: the Wine user may not connect to it.
+# True when display $1 answers a client run as the Wine user.
+sopora_display_answers() {
+  sopora_as_wine_user xdpyinfo -display "$1" >/dev/null 2>&1
+}
+
+# Uses the session's display when the Wine user can reach it; otherwise
+# finds or starts an Xvfb from :77 up. It stays up for the later commands of
+# the session. A socket and lock whose server is gone (a machine restored
+# from a snapshot keeps /tmp) are cleared first, or Xvfb would refuse the
+# number while clients wait on a dead socket.
 sopora_ensure_display() {
-  if [ -n "${DISPLAY:-}" ] && [ ${#SOPORA_WINE_AS[@]} -eq 0 ]; then return 0; fi
-  if [ ! -e /tmp/.X11-unix/X77 ]; then
-    Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    for _ in $(seq 100); do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.1; done
-  fi
-  export DISPLAY=:77
+  if [ -n "${DISPLAY:-}" ] && sopora_display_answers "$DISPLAY"; then return 0; fi
+  local n lock pid
+  for n in $(seq 77 99); do
+    if sopora_display_answers ":$n"; then export DISPLAY=:$n; return 0; fi
+    lock=/tmp/.X$n-lock
+    pid=$(tr -dc 0-9 2>/dev/null <"$lock" || true)
+    [ -n "$pid" ] && [ -d "/proc/$pid" ] && continue
+    rm -f "$lock" "/tmp/.X11-unix/X$n" 2>/dev/null || continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -ac >/dev/null 2>&1 &
+    for _ in $(seq 300); do
+      if sopora_display_answers ":$n"; then export DISPLAY=:$n; return 0; fi
+      sleep 0.1
+    done
+  done
+  echo "wine-env: no X display answers and none could be started" >&2
+  return 1
 }
 
 # Creates the prefix once: a 1024x768 virtual desktop (with its taskbar and
