@@ -32,20 +32,20 @@ void CExceptWndEditDlg::OnOK() {
   CDialog::OnOK();
 }
 
-CRunningAppsDlg::CRunningAppsDlg() : CDialog(IDD_RUNNING_APPS), m_store(Win32DataStoreServices()) {}
+CTitleListDlg::CTitleListDlg(UINT templateId) : CDialog(templateId), m_store(Win32DataStoreServices()) {}
 
-BOOL CRunningAppsDlg::OnInitDialog() {
+BOOL CTitleListDlg::OnInitDialog() {
   m_list = GetDlgItem(IDC_PATTERN_LIST);
   SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
-  FillList();
+  std::vector<ExceptWndEntry> titles;
+  LoadTitles(titles);
+  ReplaceLinesWithTitles(m_list, titles);
   return TRUE;
 }
 
-void CRunningAppsDlg::FillList() {
-  std::vector<ExceptWndEntry> windows;
-  m_store.EnumTopWindows(windows);
-  ReplaceLinesWithTitles(m_list, windows);
-}
+CRunningAppsDlg::CRunningAppsDlg() : CTitleListDlg(IDD_RUNNING_APPS) {}
+
+void CRunningAppsDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) { m_store.EnumTopWindows(titles); }
 
 void CRunningAppsDlg::OnOK() {
   const int line = FirstSelectedLine(m_list);
@@ -64,19 +64,10 @@ INT_PTR CRunningAppsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
   return CDialog::DialogProc(message, wParam, lParam);
 }
 
-CExceptWndDlg::CExceptWndDlg() : CDialog(IDD_EXCEPT_WND), m_store(Win32DataStoreServices()) {}
+CExceptWndDlg::CExceptWndDlg() : CTitleListDlg(IDD_EXCEPT_WND) {}
 
-BOOL CExceptWndDlg::OnInitDialog() {
-  m_list = GetDlgItem(IDC_PATTERN_LIST);
-  SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
-  FillList();
-  return TRUE;
-}
-
-void CExceptWndDlg::FillList() {
-  std::vector<ExceptWndEntry> patterns;
-  m_store.LoadExceptWnd(patterns);  // its messages may come up here
-  ReplaceLinesWithTitles(m_list, patterns);
+void CExceptWndDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) {
+  m_store.LoadExceptWnd(titles);  // its messages may come up here
 }
 
 // The file gets the lines in the order the list shows them.

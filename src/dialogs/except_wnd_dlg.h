@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "data/data_store.h"
 #include "framework/dialog.h"
@@ -22,37 +23,44 @@ class CExceptWndEditDlg : public CDialog {
   std::string m_text;
 };
 
+// The two dialogs that show window titles in one sorted column: they differ
+// only in where the titles come from.
+class CTitleListDlg : public CDialog {
+ protected:
+  explicit CTitleListDlg(UINT templateId);
+  BOOL OnInitDialog() override;
+  virtual void LoadTitles(std::vector<ExceptWndEntry>& titles) = 0;
+
+  HWND m_list = nullptr;
+  CDataStore m_store;
+};
+
 // CRunningAppsDlg: the titles of the open windows; returns the one chosen.
-class CRunningAppsDlg : public CDialog {
+class CRunningAppsDlg : public CTitleListDlg {
  public:
   CRunningAppsDlg();
   const std::string& GetSelectedTitle() const { return m_result; }
 
  protected:
-  BOOL OnInitDialog() override;
+  void LoadTitles(std::vector<ExceptWndEntry>& titles) override;
   void OnOK() override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void FillList();
-
   std::string m_result;
-  HWND m_list = nullptr;
-  CDataStore m_store;
 };
 
 // CExceptWndDlg: the registered patterns; its confirm button writes them.
-class CExceptWndDlg : public CDialog {
+class CExceptWndDlg : public CTitleListDlg {
  public:
   CExceptWndDlg();
 
  protected:
-  BOOL OnInitDialog() override;
+  void LoadTitles(std::vector<ExceptWndEntry>& titles) override;
   void OnOK() override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void FillList();
   void SaveList();
   void AddEntryText(const std::string& text);
   void OnListRClick(int hitItem);
@@ -60,7 +68,4 @@ class CExceptWndDlg : public CDialog {
   void OnAddManual();
   void OnAddRunning();
   void OnDeleteEntry();
-
-  HWND m_list = nullptr;
-  CDataStore m_store;
 };
