@@ -13,6 +13,7 @@
 #include "support/posix_file_system.h"
 #include "support/reference_matcher.h"
 
+namespace sopora {
 namespace {
 
 // Many stars against a long title that almost matches: the recursive
@@ -115,5 +116,6 @@ void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
 BENCHMARK(BM_PlainWriteOfTheSameBytes)->ArgName("fsync")->Arg(0)->Arg(1);
 
 }  // namespace
+}  // namespace sopora
 
 BENCHMARK_MAIN();

@@ -15,6 +15,7 @@
 #include "support/recording_engine.h"
 #include "support/reference_matcher.h"
 
+namespace sopora {
 namespace {
 
 // None of the patterns matches, so every pair is tried, as on most ticks.
@@ -104,5 +105,6 @@ void BM_Tick_Literal(benchmark::State& state) {
 BENCHMARK(BM_Tick_Literal);
 
 }  // namespace
+}  // namespace sopora
 
 BENCHMARK_MAIN();

@@ -8,6 +8,8 @@
 #include "support/fake_data_services.h"
 #include "support/reference_matcher.h"
 
+using namespace sopora;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FakeDataServices fake;
   CDataStore store(fake.services);

@@ -6,6 +6,8 @@
 #include "data/monitor_settings.h"
 #include "support/fake_data_services.h"
 
+using namespace sopora;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const char* const keys[] = {"CPUBorder", "NETBorder", "DISKBorder", "MAXTime", "Interval",
                                      "Method",    "ResumeReboot", "Retry",  "Network", "Disk"};

@@ -6,6 +6,8 @@
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
 
+using namespace sopora;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FakeDataServices fake;
   CDataStore store(fake.services);

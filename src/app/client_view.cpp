@@ -1,5 +1,7 @@
 #include "app/client_view.h"
 
+namespace sopora {
+
 namespace {
 constexpr const wchar_t* VIEW_CLASS = L"SoporaView";
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
@@ -22,3 +24,5 @@ LRESULT CClientView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return CWnd::WindowProc(message, wParam, lParam);
 }
+
+}  // namespace sopora

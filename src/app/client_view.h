@@ -2,6 +2,8 @@
 
 #include "framework/window.h"
 
+namespace sopora {
+
 // The frame's blank client area: it paints nothing, so the class
 // background shows.
 class CClientView : public CWnd {
@@ -11,3 +13,5 @@ class CClientView : public CWnd {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
+
+}  // namespace sopora

@@ -8,6 +8,8 @@
 #include "monitor/reboot_dlg_win.h"
 #include "res/resource.h"
 
+namespace sopora {
+
 // Registered before the application starts: the shell broadcasts it when the
 // taskbar is (re)created, for instance after Explorer restarts.
 const UINT g_uTaskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
@@ -230,3 +232,5 @@ bool CMainFrame::ConfirmReboot() {
   CRebootDlg dialog;
   return dialog.DoModal(nullptr) == IDOK;
 }
+
+}  // namespace sopora

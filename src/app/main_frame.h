@@ -22,6 +22,8 @@
 #include "monitor/power_api_win.h"
 #include "monitor/power_controller.h"
 
+namespace sopora {
+
 inline constexpr UINT WM_TRAY_NOTIFY = 0x1401;  // WM_USER + 0x1001
 inline constexpr UINT TRAY_ICON_ID = 0x1FF;
 
@@ -110,3 +112,5 @@ class CMainFrame : public CWnd,
   UniqueIcon m_hIconPaused;
   UniqueIcon m_hIconExcept;
 };
+
+}  // namespace sopora

@@ -4,7 +4,7 @@
 #include "app/sopora_app.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  CSoporaApp app;
+  sopora::CSoporaApp app;
   if (!app.InitInstance()) return 0;
   return app.Run();
 }

@@ -4,6 +4,8 @@
 
 #include "app/about_dlg.h"
 
+namespace sopora {
+
 bool CSoporaApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
                                                      ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
@@ -40,3 +42,5 @@ void CSoporaApp::OnAppAbout() {
   CAboutDlg about;
   about.DoModal(nullptr);
 }
+
+}  // namespace sopora

@@ -9,6 +9,8 @@
 #include "app/main_frame.h"
 #include "framework/win_handles.h"
 
+namespace sopora {
+
 inline constexpr const wchar_t* SINGLE_INSTANCE_MUTEX = L"SOPORA VANTREX";
 
 class CSoporaApp {
@@ -23,3 +25,5 @@ class CSoporaApp {
   UniqueKernelHandle m_mutex;  // held, and so the name taken, for the whole run
   std::unique_ptr<CMainFrame> m_pMainWnd;
 };
+
+}  // namespace sopora

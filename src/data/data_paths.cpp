@@ -1,5 +1,7 @@
 #include "data/data_paths.h"
 
+namespace sopora {
+
 DataPath g_strIniFile;
 DataPath g_strLogFile;
 DataPath g_strWndFile;
@@ -19,3 +21,5 @@ void SetDataFilePaths(const DataPath& moduleDirectory) {
   g_strWndFile = Join(moduleDirectory, "SoporaWnd.dat");
   g_strHelpFile = Join(moduleDirectory, "Help\\index.htm");  // only ever opened by the Windows shell
 }
+
+}  // namespace sopora

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+namespace sopora {
+
 // Paths are kept in the platform's own form (UTF-16 on Windows), so a folder
 // whose name the Shift JIS code page cannot spell still works.
 using DataPath = std::filesystem::path;
@@ -16,3 +18,5 @@ extern DataPath g_strHelpFile;  // help start page
 // (for example C:\Tools\Sopora\); an empty directory gives paths relative to
 // the current folder.
 void SetDataFilePaths(const DataPath& moduleDirectory);
+
+}  // namespace sopora

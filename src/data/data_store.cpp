@@ -5,6 +5,8 @@
 #include "data/record_file.h"
 #include "data/text_field.h"
 
+namespace sopora {
+
 namespace {
 constexpr RecordFileMessages LOG_FILE_MESSAGES = {
     "ログファイルを生成できません。",
@@ -59,3 +61,5 @@ LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTi
   CopyTextToField(record.text, text);
   return record;
 }
+
+}  // namespace sopora

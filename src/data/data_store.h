@@ -10,6 +10,8 @@
 #include "data/records.h"
 #include "monitor/window_source.h"
 
+namespace sopora {
+
 struct DataStoreServices {
   FileSystem& files;
   Notifier& notifier;
@@ -52,3 +54,5 @@ class CDataStore {
 // Builds the record the operation log stores for one message: zero-filled,
 // stamped, the text cut to the field at a character boundary.
 LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time);
+
+}  // namespace sopora

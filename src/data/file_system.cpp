@@ -1,5 +1,7 @@
 #include "data/file_system.h"
 
+namespace sopora {
+
 bool WriteNewFile(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes) {
   const std::unique_ptr<OutputFile> file = files.Create(path);
   return file && file->Write(bytes) && file->Flush();
@@ -13,3 +15,5 @@ bool RewriteFileAtomically(FileSystem& files, const DataPath& path, std::span<co
   }
   return true;
 }
+
+}  // namespace sopora

@@ -10,6 +10,8 @@
 
 #include "data/data_paths.h"
 
+namespace sopora {
+
 using Bytes = std::vector<std::uint8_t>;
 
 // A file being written; closing happens on destruction.
@@ -53,3 +55,5 @@ bool WriteNewFile(FileSystem& files, const DataPath& path, std::span<const std::
 // content goes to a temporary file in the same folder, is flushed, and then
 // replaces the old file. On failure the old file is untouched.
 bool RewriteFileAtomically(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace sopora

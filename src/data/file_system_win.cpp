@@ -5,6 +5,8 @@
 
 #include "data/win32_services.h"
 
+namespace sopora {
+
 namespace {
 class Win32OutputFile : public OutputFile {
  public:
@@ -79,3 +81,5 @@ bool Win32FileSystem::Replace(const DataPath& from, const DataPath& to) {
 }
 
 void Win32FileSystem::Remove(const DataPath& path) { DeleteFileW(path.c_str()); }
+
+}  // namespace sopora

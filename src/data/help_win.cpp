@@ -3,6 +3,8 @@
 
 #include "data/data_store.h"
 
+namespace sopora {
+
 void CDataStore::OpenHelp() {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
@@ -13,3 +15,5 @@ void CDataStore::OpenHelp() {
   info.nShow = SW_SHOWNORMAL;
   ShellExecuteExW(&info);  // a missing page or viewer shows the shell's own message, if any
 }
+
+}  // namespace sopora

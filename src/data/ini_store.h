@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace sopora {
+
 class IniStore {
  public:
   virtual ~IniStore() = default;
@@ -15,3 +17,5 @@ class IniStore {
 
 std::int32_t ReadIniInt(IniStore& ini, const char* section, const char* key);
 bool WriteIniInt(IniStore& ini, const char* section, const char* key, std::int32_t value);
+
+}  // namespace sopora

@@ -3,6 +3,8 @@
 #include "data/win32_services.h"
 #include "framework/text_win.h"
 
+namespace sopora {
+
 std::int32_t Win32IniStore::GetInt(const char* section, const char* key, std::int32_t defaultValue) {
   // The platform returns the parsed value as unsigned; negative entries come
   // back as their two's complement, which is what the settings expect.
@@ -14,3 +16,5 @@ bool Win32IniStore::WriteString(const char* section, const char* key, const char
   return WritePrivateProfileStringW(WidenCp932(section).c_str(), WidenCp932(key).c_str(),
                                     WidenCp932(value).c_str(), g_strIniFile.c_str()) != FALSE;
 }
+
+}  // namespace sopora

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace sopora {
+
 std::int32_t ReadIniInt(IniStore& ini, const char* section, const char* key) {
   return ini.GetInt(section, key, 0);
 }
@@ -51,3 +53,5 @@ void WriteMonitorSettings(IniStore& ini, const MonitorSettings& s) {
   WriteIniInt(ini, SETTINGS_SECTION, "Network", s.Network);
   WriteIniInt(ini, SETTINGS_SECTION, "Disk", s.Disk);
 }
+
+}  // namespace sopora

@@ -5,6 +5,8 @@
 
 #include "data/ini_store.h"
 
+namespace sopora {
+
 inline constexpr const char* SETTINGS_SECTION = "PARAMATER";
 
 // Limits applied to hand-edited values so that later arithmetic (the timer
@@ -35,3 +37,5 @@ void RepairMonitorSettings(MonitorSettings& settings);
 // Writes all ten keys; a new file is laid out in this order. Failures are
 // ignored: the values stay in effect in memory for this run.
 void WriteMonitorSettings(IniStore& ini, const MonitorSettings& settings);
+
+}  // namespace sopora

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace sopora {
+
 class Notifier {
  public:
   virtual ~Notifier() = default;
@@ -11,3 +13,5 @@ class Notifier {
   // warning icon, and returns once the user has closed it.
   virtual void ShowWarning(const std::string& text) = 0;
 };
+
+}  // namespace sopora

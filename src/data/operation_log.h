@@ -7,6 +7,8 @@
 
 #include "data/records.h"
 
+namespace sopora {
+
 // Log kinds double as icon indices in the log viewer.
 enum LogKind : std::int32_t {
   LOG_INFO = 0,
@@ -26,3 +28,5 @@ class OperationLog {
 
 // The time stamp the log viewer shows: "YYYY/MM/DD hh:mm:ss".
 std::string FormatLogTimestamp(const SystemTime& time);
+
+}  // namespace sopora

@@ -10,6 +10,8 @@
 #include "data/notifier.h"
 #include "data/records.h"
 
+namespace sopora {
+
 struct RecordFileMessages {
   const char* cannotCreate;
   const char* cannotOpen;
@@ -60,3 +62,5 @@ std::vector<Record> LoadRecordFile(FileSystem& files, Notifier& notifier, const 
   }
   return ParseRecordFile<Record>(*content);
 }
+
+}  // namespace sopora

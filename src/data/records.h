@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace sopora {
+
 constexpr std::uint8_t DATA_FILE_VERSION = 0x01;
 constexpr std::size_t LOG_RECORD_LIMIT = 1000;
 
@@ -37,3 +39,5 @@ static_assert(offsetof(LogRecord, time) == 4);
 static_assert(offsetof(LogRecord, text) == 20);
 static_assert(sizeof(ExceptWndEntry) == 520);
 static_assert(offsetof(ExceptWndEntry, className) == 260);
+
+}  // namespace sopora

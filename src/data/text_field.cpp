@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace sopora {
+
 std::string_view Cp932Prefix(std::string_view text, std::size_t maxBytes) {
   std::size_t end = 0;
   while (end < text.size()) {
@@ -25,3 +27,5 @@ std::string_view TextOfField(const char* field, std::size_t fieldSize) {
   const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : fieldSize;
   return {field, length};
 }
+
+}  // namespace sopora

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace sopora {
+
 constexpr bool IsCp932LeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
@@ -29,3 +31,5 @@ template <std::size_t N>
 std::string_view TextOfField(const char (&field)[N]) {
   return TextOfField(field, N);
 }
+
+}  // namespace sopora

@@ -2,6 +2,8 @@
 
 #include "monitor/window_source_win.h"
 
+namespace sopora {
+
 const DataStoreServices& Win32DataStoreServices() {
   static Win32FileSystem files;
   static Win32Notifier notifier;
@@ -9,3 +11,5 @@ const DataStoreServices& Win32DataStoreServices() {
   static const DataStoreServices services{files, notifier, windows};
   return services;
 }
+
+}  // namespace sopora

@@ -6,6 +6,8 @@
 #include "data/ini_store.h"
 #include "data/notifier.h"
 
+namespace sopora {
+
 class Win32FileSystem : public FileSystem {
  public:
   std::optional<DataPath> ModuleDirectory() override;
@@ -31,3 +33,5 @@ class Win32Notifier : public Notifier {
 
 // The process-wide real services every CDataStore of the program uses.
 const DataStoreServices& Win32DataStoreServices();
+
+}  // namespace sopora

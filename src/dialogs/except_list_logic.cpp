@@ -4,6 +4,8 @@
 
 #include "data/text_field.h"
 
+namespace sopora {
+
 std::string PatternText(std::string_view text) { return std::string(Cp932Prefix(text, PATTERN_TEXT_BYTES)); }
 
 std::vector<ExceptWndEntry> EntriesFromLines(const std::vector<std::string>& lines) {
@@ -17,3 +19,5 @@ std::vector<ExceptWndEntry> EntriesFromLines(const std::vector<std::string>& lin
   }
   return entries;
 }
+
+}  // namespace sopora

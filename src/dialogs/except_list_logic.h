@@ -8,6 +8,8 @@
 
 #include "data/records.h"
 
+namespace sopora {
+
 inline constexpr std::size_t PATTERN_TEXT_BYTES = 259;  // 260-byte buffers with their NUL
 
 // Every line in list order as a zero-filled entry with its text as title,
@@ -17,3 +19,5 @@ std::vector<ExceptWndEntry> EntriesFromLines(const std::vector<std::string>& lin
 // A text as the dialogs read it from a control: at most 259 bytes, whole
 // characters.
 std::string PatternText(std::string_view text);
+
+}  // namespace sopora

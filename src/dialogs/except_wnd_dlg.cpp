@@ -8,6 +8,8 @@
 #include "framework/win_handles.h"
 #include "res/resource.h"
 
+namespace sopora {
+
 namespace {
 constexpr DWORD PATTERN_LIST_EXTENDED_STYLE = 0x520;  // full-row select, flat bars, info tips
 constexpr const wchar_t* APPLICATION_COLUMN = L"アプリケーション名";
@@ -153,3 +155,5 @@ INT_PTR CExceptWndDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return CDialog::DialogProc(message, wParam, lParam);
 }
+
+}  // namespace sopora

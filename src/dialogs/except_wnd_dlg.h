@@ -8,6 +8,8 @@
 #include "data/data_store.h"
 #include "framework/dialog.h"
 
+namespace sopora {
+
 // CExceptWndEditDlg: one title pattern, typed by hand.
 class CExceptWndEditDlg : public CDialog {
  public:
@@ -69,3 +71,5 @@ class CExceptWndDlg : public CTitleListDlg {
   void OnAddRunning();
   void OnDeleteEntry();
 };
+
+}  // namespace sopora

@@ -6,6 +6,8 @@
 #include "dialogs/except_list_logic.h"
 #include "framework/text_win.h"
 
+namespace sopora {
+
 void SetUpSingleColumnList(HWND list, const wchar_t* heading, DWORD extendedStyle) {
   LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
@@ -51,3 +53,5 @@ int FirstSelectedLine(HWND list) {
   }
   return -1;
 }
+
+}  // namespace sopora

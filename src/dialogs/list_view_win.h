@@ -8,6 +8,8 @@
 
 #include "data/records.h"
 
+namespace sopora {
+
 // One column that fills the header, and the dialogs' extended style.
 void SetUpSingleColumnList(HWND list, const wchar_t* heading, DWORD extendedStyle);
 // Inserts a text line (the sorted list puts it in place).
@@ -19,3 +21,5 @@ std::string LineText(HWND list, int line);
 std::vector<std::string> AllLineTexts(HWND list);
 // The first line, in list order, whose state is selected; -1 when none is.
 int FirstSelectedLine(HWND list);
+
+}  // namespace sopora

@@ -1,5 +1,7 @@
 #include "dialogs/load_meter_drawing.h"
 
+namespace sopora {
+
 namespace {
 constexpr int GRID_LINES = 10;
 
@@ -77,3 +79,5 @@ void LoadMeterModel::SetSamples(const std::deque<std::int32_t>& history) {
   m_samples.assign(history.begin(), history.end());
   ++m_gridPhase;
 }
+
+}  // namespace sopora

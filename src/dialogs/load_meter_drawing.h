@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+namespace sopora {
+
 using Colour = std::uint32_t;  // COLORREF: 0x00BBGGRR
 
 constexpr Colour Rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
@@ -76,3 +78,5 @@ class LoadMeterModel {
   std::vector<std::int32_t> m_samples;
   std::int32_t m_gridPhase = 0;
 };
+
+}  // namespace sopora

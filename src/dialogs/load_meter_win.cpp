@@ -4,6 +4,8 @@
 
 #include "res/resource.h"
 
+namespace sopora {
+
 namespace {
 constexpr const wchar_t* METER_CLASS = L"SoporaLoadMeter";
 
@@ -103,3 +105,5 @@ LRESULT CLoadMeter::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return CWnd::WindowProc(message, wParam, lParam);
   }
 }
+
+}  // namespace sopora

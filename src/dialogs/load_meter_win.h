@@ -8,6 +8,8 @@
 #include "framework/win_handles.h"
 #include "framework/window.h"
 
+namespace sopora {
+
 class CLoadMeter : public CWnd {
  public:
   bool Create(HWND parent, int id);
@@ -28,3 +30,5 @@ class CLoadMeter : public CWnd {
   LoadMeterModel m_model;
   UniqueImageList m_digits;
 };
+
+}  // namespace sopora

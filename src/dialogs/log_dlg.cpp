@@ -10,6 +10,8 @@
 #include "framework/text_win.h"
 #include "res/resource.h"
 
+namespace sopora {
+
 namespace {
 // Image index = log kind.
 constexpr int KIND_ICONS[] = {IDI_LOG_INFO,           IDI_LOG_WARNING,   IDI_LOG_ERROR,
@@ -124,3 +126,5 @@ INT_PTR CLogDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return CDialog::DialogProc(message, wParam, lParam);
 }
+
+}  // namespace sopora

@@ -8,6 +8,8 @@
 #include "framework/dialog.h"
 #include "framework/win_handles.h"
 
+namespace sopora {
+
 class CLogDlg : public CDialog, public OperationLog {
  public:
   CLogDlg();
@@ -29,3 +31,5 @@ class CLogDlg : public CDialog, public OperationLog {
 
 // The local time in the log's layout.
 SystemTime LocalTime();
+
+}  // namespace sopora

@@ -8,6 +8,8 @@
 #include "framework/text_win.h"
 #include "res/resource.h"
 
+namespace sopora {
+
 namespace {
 struct Tool {
   int control;
@@ -195,3 +197,5 @@ INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return CDialog::DialogProc(message, wParam, lParam);
 }
+
+}  // namespace sopora

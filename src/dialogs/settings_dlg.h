@@ -6,6 +6,8 @@
 #include "dialogs/load_meter_win.h"
 #include "framework/dialog.h"
 
+namespace sopora {
+
 class CMainFrame;
 
 class CSettingsDlg : public CDialog {
@@ -36,3 +38,5 @@ class CSettingsDlg : public CDialog {
   LoadMeterStyle m_style;
   HWND m_tooltip = nullptr;
 };
+
+}  // namespace sopora

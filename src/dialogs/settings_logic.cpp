@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace sopora {
+
 namespace {
 // The whole 32-bit spin result, cut to the setting's maximum.
 std::int32_t CutToMaximum(std::uint32_t spinResult, std::int32_t maximum, bool& cut) {
@@ -47,3 +49,5 @@ LoadMeterStyle SettingsMeterStyle(bool cpuByIdleProcess, std::int32_t threshold)
   style.thresholdValue = threshold;
   return style;
 }
+
+}  // namespace sopora

@@ -8,6 +8,8 @@
 #include "data/monitor_settings.h"
 #include "dialogs/load_meter_drawing.h"
 
+namespace sopora {
+
 inline constexpr std::int32_t CPU_BORDER_RANGE_MAX = 100;
 inline constexpr std::int32_t INTERVAL_RANGE_MAX = 10;
 inline constexpr std::int32_t MAX_TIME_RANGE_MAX = 60;
@@ -50,3 +52,5 @@ std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxT
 // The meter as the dialog shows it: the curve lighter when the processor is
 // measured through the idle process.
 LoadMeterStyle SettingsMeterStyle(bool cpuByIdleProcess, std::int32_t threshold);
+
+}  // namespace sopora

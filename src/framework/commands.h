@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace sopora {
+
 template <class Owner>
 struct CommandEntry {
   UINT id;
@@ -21,3 +23,5 @@ bool DispatchCommand(Owner& owner, const CommandEntry<Owner> (&table)[N], UINT i
   }
   return false;
 }
+
+}  // namespace sopora

@@ -2,6 +2,8 @@
 
 #include "framework/text_win.h"
 
+namespace sopora {
+
 CDialog::~CDialog() {
   if (m_hWnd && IsWindow(m_hWnd) && !m_modal) ::DestroyWindow(m_hWnd);
 }
@@ -84,3 +86,5 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND dialog, UINT message, WPARAM wPa
   }
   return result;
 }
+
+}  // namespace sopora

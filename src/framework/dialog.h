@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace sopora {
+
 class CDialog {
  public:
   explicit CDialog(UINT templateId) : m_templateId(templateId) {}
@@ -43,3 +45,5 @@ class CDialog {
   UINT m_templateId;
   bool m_modal = false;
 };
+
+}  // namespace sopora

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace sopora {
+
 std::wstring WidenCp932(std::string_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
@@ -19,3 +21,5 @@ std::string NarrowCp932(std::wstring_view text) {
   WideCharToMultiByte(CP_SHIFT_JIS, WC_NO_BEST_FIT_CHARS, text.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }
+
+}  // namespace sopora

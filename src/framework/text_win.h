@@ -5,8 +5,12 @@
 #include <string>
 #include <string_view>
 
+namespace sopora {
+
 inline constexpr unsigned CP_SHIFT_JIS = 932;
 
 std::wstring WidenCp932(std::string_view text);
 // Characters CP932 cannot spell become "?".
 std::string NarrowCp932(std::wstring_view text);
+
+}  // namespace sopora

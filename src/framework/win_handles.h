@@ -7,6 +7,8 @@
 
 #include <utility>
 
+namespace sopora {
+
 template <class Handle, auto Release, Handle Empty = nullptr>
 class UniqueHandle {
  public:
@@ -41,3 +43,5 @@ using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniquePen = UniqueHandle<HPEN, DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
+
+}  // namespace sopora

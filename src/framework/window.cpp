@@ -1,5 +1,7 @@
 #include "framework/window.h"
 
+namespace sopora {
+
 CWnd::~CWnd() {
   if (m_hWnd && IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
 }
@@ -52,3 +54,5 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT message, WPARAM wParam
   }
   return result;
 }
+
+}  // namespace sopora

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace sopora {
+
 class CWnd {
  public:
   CWnd() = default;
@@ -31,3 +33,5 @@ class CWnd {
  private:
   static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
+
+}  // namespace sopora

@@ -1,5 +1,10 @@
 #include "hooklib/SoporaHook.h"
 
+using sopora::ClassifyMouseMessage;
+using sopora::MouseActivity;
+using sopora::ScreenPoint;
+using sopora::WM_INPUT_ACTIVITY;
+
 // One copy for every process the system loads the library into: the hook
 // procedures run inside those processes and need the window and the hook
 // handles of the installing one.

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace sopora {
+
 inline constexpr unsigned WM_INPUT_ACTIVITY = 0x1400;  // WM_USER + 0x1000
 inline constexpr std::int32_t MOUSE_DEAD_ZONE = 4;     // pixels on either axis
 
@@ -31,3 +33,5 @@ constexpr MouseActivity ClassifyMouseMessage(unsigned message, ScreenPoint point
   if (message >= FIRST_BUTTON && message <= LAST_BUTTON) return MouseActivity::Button;
   return MouseActivity::None;
 }
+
+}  // namespace sopora

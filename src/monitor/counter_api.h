@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace sopora {
+
 using PdhStatus = std::uint32_t;      // 0 is success
 using PdhQuery = std::uintptr_t;      // 0: no query
 using PdhCounter = std::uintptr_t;
@@ -52,3 +54,5 @@ class CounterApi {
                                                  const RawCounter& previous, CounterValue& value) = 0;
   virtual void CloseQuery(PdhQuery query) = 0;
 };
+
+}  // namespace sopora

@@ -5,6 +5,8 @@
 #include "data/data_store.h"
 #include "data/text_field.h"
 
+namespace sopora {
+
 namespace {
 constexpr std::string_view IGNORED_TITLE = "Program Manager";      // the desktop itself
 constexpr std::string_view IGNORED_CLASS = "tooltips_class32";     // tooltips carry titles too
@@ -74,3 +76,5 @@ bool CDataStore::MatchWildcard(std::string_view pattern, std::string_view text) 
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
 }
+
+}  // namespace sopora

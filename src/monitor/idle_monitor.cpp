@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+namespace sopora {
+
 namespace {
 // The processor sample as a whole percentage, truncated toward zero. A
 // value that is no number counts as a failed read.
@@ -158,3 +160,5 @@ void IdleMonitor::ShowStateIcon() {
     m_services.tray.ShowPausedIcon();
   }
 }
+
+}  // namespace sopora

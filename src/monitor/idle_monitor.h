@@ -9,6 +9,8 @@
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
 
+namespace sopora {
+
 inline constexpr unsigned TIMER_MONITOR = 1000;
 inline constexpr unsigned TIMER_BLINK = 1001;
 inline constexpr unsigned BLINK_PERIOD_MS = 500;
@@ -116,3 +118,5 @@ class IdleMonitor : public MonitorSettings {
 
 // The load-report line of a busy tick that ends a long low-load run.
 std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk);
+
+}  // namespace sopora

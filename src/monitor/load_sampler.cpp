@@ -1,5 +1,7 @@
 #include "monitor/load_sampler.h"
 
+namespace sopora {
+
 LoadSampler::LoadSampler(const MonitorSettings& settings, CounterApi& counters, OperationLog& log)
     : m_settings(settings), m_counters(counters), m_log(log) {}
 
@@ -91,3 +93,5 @@ std::int32_t LoadSampler::ReadDiskLoad() {
   if (!Sample(m_hDiskQuery, m_hDiskCounter, PDH_FMT_LONG_VALUE, m_rawDiskPrev, value)) return -1;
   return value.longValue / 1000;
 }
+
+}  // namespace sopora

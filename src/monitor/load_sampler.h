@@ -7,6 +7,8 @@
 #include "monitor/counter_api.h"
 #include "monitor/idle_monitor.h"
 
+namespace sopora {
+
 class LoadSampler : public LoadSource {
  public:
   // `settings` is read at every call, so switching network or disk
@@ -49,3 +51,5 @@ class LoadSampler : public LoadSource {
   CounterApi& m_counters;
   OperationLog& m_log;
 };
+
+}  // namespace sopora

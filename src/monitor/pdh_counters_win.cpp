@@ -7,6 +7,8 @@
 
 #include "framework/text_win.h"
 
+namespace sopora {
+
 namespace {
 constexpr DWORD PATH_BUFFER_CHARS = 1024;
 
@@ -100,3 +102,5 @@ PdhStatus Win32CounterApi::CalculateCounterFromRawValue(PdhCounter counter, std:
 }
 
 void Win32CounterApi::CloseQuery(PdhQuery query) { PdhCloseQuery(ToQuery(query)); }
+
+}  // namespace sopora

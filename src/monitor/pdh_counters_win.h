@@ -2,6 +2,8 @@
 
 #include "monitor/counter_api.h"
 
+namespace sopora {
+
 // The counter seam over pdh.dll. Counters are added by their English
 // names, which every language edition of Windows accepts; the localized
 // names that PdhAddCounter wants differ per edition.
@@ -16,3 +18,5 @@ class Win32CounterApi : public CounterApi {
                                          const RawCounter& previous, CounterValue& value) override;
   void CloseQuery(PdhQuery query) override;
 };
+
+}  // namespace sopora

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace sopora {
+
 inline constexpr std::uint32_t EWX_REBOOT_FORCE = 0x06;    // EWX_REBOOT | EWX_FORCE
 inline constexpr std::uint32_t EWX_POWEROFF_FORCE = 0x0C;  // EWX_POWEROFF | EWX_FORCE
 inline constexpr std::uint32_t BEEP_DEFAULT = 0;           // MessageBeep(0)
@@ -27,3 +29,5 @@ class PowerApi {
   virtual void StartProcess(const char* commandLine) = 0;
   virtual void Beep(std::uint32_t type) = 0;
 };
+
+}  // namespace sopora

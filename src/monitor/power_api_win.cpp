@@ -4,6 +4,8 @@
 
 #include "framework/text_win.h"
 
+namespace sopora {
+
 namespace {
 PowerRequestResult ResultOf(BOOL accepted) {
   return {accepted != FALSE, accepted ? 0u : static_cast<std::uint32_t>(GetLastError())};
@@ -73,3 +75,5 @@ void Win32PowerApi::StartProcess(const char* commandLine) {
 }
 
 void Win32PowerApi::Beep(std::uint32_t type) { MessageBeep(type); }
+
+}  // namespace sopora

@@ -2,6 +2,8 @@
 
 #include "monitor/power_api.h"
 
+namespace sopora {
+
 // The power seam over kernel32, advapi32, user32 and powrprof.
 class Win32PowerApi : public PowerApi {
  public:
@@ -12,3 +14,5 @@ class Win32PowerApi : public PowerApi {
   void StartProcess(const char* commandLine) override;
   void Beep(std::uint32_t type) override;
 };
+
+}  // namespace sopora

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+namespace sopora {
+
 PowerController::PowerController(IdleMonitor& monitor, OperationLog& log, PowerApi& power, RebootPrompt& prompt)
     : m_monitor(monitor), m_log(log), m_power(power), m_prompt(prompt) {}
 
@@ -88,3 +90,5 @@ void PowerController::OfferReboot() {
   m_log.AddLog(LOG_INFO, "オプション指定により再起動を実行します");
   RebootSystem();
 }
+
+}  // namespace sopora

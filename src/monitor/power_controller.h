@@ -8,6 +8,8 @@
 #include "monitor/idle_monitor.h"
 #include "monitor/power_api.h"
 
+namespace sopora {
+
 inline constexpr std::uintptr_t PBT_APMQUERYSUSPEND_EVENT = 0;
 inline constexpr std::uintptr_t PBT_APMRESUMESUSPEND_EVENT = 7;
 inline constexpr const char* SHUTDOWN_PRIVILEGE = "SeShutdownPrivilege";
@@ -48,3 +50,5 @@ class PowerController : public PowerTransition {
   RebootPrompt& m_prompt;
   bool m_countdownOpen = false;
 };
+
+}  // namespace sopora

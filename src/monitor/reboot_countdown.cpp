@@ -4,6 +4,8 @@
 
 #include "monitor/power_api.h"
 
+namespace sopora {
+
 std::string FormatRemainingTime(std::int32_t seconds) {
   char text[64];
   std::snprintf(text, sizeof text, "残り時間【%d】秒", static_cast<int>(seconds));
@@ -29,3 +31,5 @@ void RebootCountdown::OnTimer() {
     m_view.EndDialog(DIALOG_RESULT_OK);
   }
 }
+
+}  // namespace sopora

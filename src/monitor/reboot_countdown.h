@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace sopora {
+
 inline constexpr std::int32_t REBOOT_COUNTDOWN_SECONDS = 30;
 inline constexpr unsigned COUNTDOWN_TIMER_ID = 1000;
 inline constexpr int DIALOG_RESULT_OK = 1;
@@ -36,3 +38,5 @@ class RebootCountdown {
 };
 
 std::string FormatRemainingTime(std::int32_t seconds);
+
+}  // namespace sopora

@@ -4,6 +4,8 @@
 
 #include "res/resource.h"
 
+namespace sopora {
+
 CRebootDlg::CRebootDlg() : CDialog(IDD_REBOOT), m_countdown(*this) {}
 
 BOOL CRebootDlg::OnInitDialog() {
@@ -34,3 +36,5 @@ void CRebootDlg::StartTimer(unsigned id, unsigned periodMs) { ::SetTimer(m_hWnd,
 void CRebootDlg::Beep(std::uint32_t type) { MessageBeep(type); }
 
 void CRebootDlg::EndDialog(int result) { CDialog::EndDialog(result); }
+
+}  // namespace sopora

@@ -4,6 +4,8 @@
 #include "framework/dialog.h"
 #include "monitor/reboot_countdown.h"
 
+namespace sopora {
+
 class CRebootDlg : public CDialog, private CountdownView {
  public:
   CRebootDlg();
@@ -22,3 +24,5 @@ class CRebootDlg : public CDialog, private CountdownView {
 
   RebootCountdown m_countdown;
 };
+
+}  // namespace sopora

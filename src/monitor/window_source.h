@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+namespace sopora {
+
 using WindowId = std::uintptr_t;
 
 class WindowSource {
@@ -18,3 +20,5 @@ class WindowSource {
   virtual bool IsVisible(WindowId window) = 0;
   virtual bool HasParent(WindowId window) = 0;
 };
+
+}  // namespace sopora

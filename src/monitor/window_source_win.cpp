@@ -5,6 +5,8 @@
 #include "data/text_field.h"
 #include "framework/text_win.h"
 
+namespace sopora {
+
 namespace {
 constexpr std::size_t TEXT_FIELD_BYTES = 259;  // what a 260-byte field holds before its NUL
 
@@ -39,3 +41,5 @@ std::string Win32WindowSource::ClassName(WindowId window) {
 bool Win32WindowSource::IsVisible(WindowId window) { return IsWindowVisible(ToHwnd(window)) != FALSE; }
 
 bool Win32WindowSource::HasParent(WindowId window) { return GetParent(ToHwnd(window)) != nullptr; }
+
+}  // namespace sopora

@@ -2,6 +2,8 @@
 
 #include "monitor/window_source.h"
 
+namespace sopora {
+
 // EnumWindows and the W window queries, titles converted to CP932.
 class Win32WindowSource : public WindowSource {
  public:
@@ -11,3 +13,5 @@ class Win32WindowSource : public WindowSource {
   bool IsVisible(WindowId window) override;
   bool HasParent(WindowId window) override;
 };
+
+}  // namespace sopora

@@ -9,7 +9,7 @@
 
 #include "framework/text_win.h"
 
-namespace e2e {
+namespace sopora::e2e {
 
 inline std::string RemoteListViewText(HWND list, int item, int subItem) {
   DWORD processId = 0;
@@ -45,4 +45,4 @@ inline int ListViewCount(HWND list) {
   return static_cast<int>(count);
 }
 
-}  // namespace e2e
+}  // namespace sopora::e2e

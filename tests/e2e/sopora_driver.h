@@ -17,7 +17,7 @@
 #include "framework/text_win.h"
 #include "win/support/temp_folder.h"
 
-namespace e2e {
+namespace sopora::e2e {
 
 inline constexpr UINT WM_TRAY_NOTIFY_MESSAGE = 0x1401;
 inline constexpr UINT TIMER_MONITOR_ID = 1000;
@@ -305,4 +305,4 @@ class SoporaProcess {
   HWND m_frame = nullptr;
 };
 
-}  // namespace e2e
+}  // namespace sopora::e2e

@@ -8,7 +8,7 @@
 #include "remote_list.h"
 #include "sopora_driver.h"
 
-namespace e2e {
+namespace sopora::e2e {
 namespace {
 
 const char* const SETTINGS_TITLE = "Sopora 環境設定";
@@ -313,9 +313,9 @@ TEST(DialogsE2e, TheLogViewerKeepsAThousandLines) {
 }
 
 }  // namespace
-}  // namespace e2e
+}  // namespace sopora::e2e
 
-namespace e2e {
+namespace sopora::e2e {
 namespace {
 
 // The application's message boxes of the process, as (text) lines.
@@ -379,4 +379,4 @@ TEST(DialogsE2e, AnUnreadableExceptionListShowsOneBoxAtATime) {
 }
 
 }  // namespace
-}  // namespace e2e
+}  // namespace sopora::e2e

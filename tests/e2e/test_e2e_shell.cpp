@@ -6,7 +6,7 @@
 
 #include "sopora_driver.h"
 
-namespace e2e {
+namespace sopora::e2e {
 namespace {
 
 
@@ -229,4 +229,4 @@ TEST(ShellE2e, TheAboutBox) {
 }
 
 }  // namespace
-}  // namespace e2e
+}  // namespace sopora::e2e

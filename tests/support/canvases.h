@@ -8,6 +8,8 @@
 
 #include "dialogs/load_meter_drawing.h"
 
+namespace sopora {
+
 class RecordingCanvas : public MeterCanvas {
  public:
   std::vector<std::string> calls;
@@ -88,3 +90,5 @@ class PixelCanvas : public MeterCanvas {
   Colour m_pen = 0;
   int m_x = 0, m_y = 0;
 };
+
+}  // namespace sopora

@@ -3,6 +3,8 @@
 
 #include "data/monitor_settings.h"
 
+namespace sopora {
+
 inline MonitorSettings DefaultSettings() {
   MonitorSettings s;
   s.CPUBorder = 20;
@@ -12,3 +14,5 @@ inline MonitorSettings DefaultSettings() {
   s.Interval = 1;
   return s;
 }
+
+}  // namespace sopora

@@ -9,6 +9,8 @@
 
 #include "monitor/counter_api.h"
 
+namespace sopora {
+
 struct ScriptedCounter {
   PdhStatus make = 0, open = 0, add = 0, collect = 0, raw = 0, calculate = 0;
   double value = 0.0;
@@ -70,3 +72,5 @@ class FakeCounterApi : public CounterApi {
   std::map<PdhQuery, std::string> m_objectOfQuery;
   std::map<PdhCounter, std::string> m_objectOfCounter;
 };
+
+}  // namespace sopora

@@ -13,6 +13,8 @@
 #include "data/notifier.h"
 #include "monitor/window_source.h"
 
+namespace sopora {
+
 class FakeFileSystem : public FileSystem {
  public:
   std::map<DataPath, Bytes> files;
@@ -130,3 +132,5 @@ struct FakeDataServices {
   FakeWindowSource windows;
   DataStoreServices services{files, notifier, windows};
 };
+
+}  // namespace sopora

@@ -10,6 +10,8 @@
 
 #include "data/file_system.h"
 
+namespace sopora {
+
 class PosixFileSystem : public FileSystem {
  public:
   explicit PosixFileSystem(bool syncOnFlush) : m_sync(syncOnFlush) {}
@@ -49,3 +51,5 @@ class PosixFileSystem : public FileSystem {
   };
   bool m_sync;
 };
+
+}  // namespace sopora

@@ -13,6 +13,8 @@
 #include "monitor/power_controller.h"
 #include "monitor/reboot_countdown.h"
 
+namespace sopora {
+
 class EngineRecorder : public MonitorTimers,
                        public LoadSource,
                        public ExceptionWindowTest,
@@ -130,3 +132,5 @@ class EngineRecorder : public MonitorTimers,
 };
 
 inline IdleMonitorServices ServicesOf(EngineRecorder& r) { return {r, r, r, r, r, r, r}; }
+
+}  // namespace sopora

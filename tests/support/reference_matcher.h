@@ -3,6 +3,8 @@
 // every pair; the benchmarks measure how much faster it is.
 #pragma once
 
+namespace sopora {
+
 inline bool ReferenceMatchWildcard(const char* p, const char* t) {
   if (*p == '\0') return *t == '\0';
   if (*p == '*') {
@@ -17,3 +19,5 @@ inline bool ReferenceMatchWildcard(const char* p, const char* t) {
   if (*p != *t) return false;
   return ReferenceMatchWildcard(p + 1, t + 1);
 }
+
+}  // namespace sopora

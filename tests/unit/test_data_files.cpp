@@ -8,6 +8,7 @@
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
 
+namespace sopora {
 namespace {
 
 const std::string LOG_CANNOT_CREATE = "ログファイルを生成できません。";
@@ -333,3 +334,4 @@ TEST_F(DataFilesTest, ASaveThatCannotHappenKeepsTheOldList) {
 }
 
 }  // namespace
+}  // namespace sopora

@@ -6,6 +6,7 @@
 #include "dialogs/except_list_logic.h"
 #include "dialogs/settings_logic.h"
 
+namespace sopora {
 namespace {
 
 constexpr std::uint32_t SPIN_ERROR = 0x00010000;  // the error flag an up-down control sets
@@ -90,3 +91,4 @@ TEST(ExceptListLogicTest, LinesBecomeEntriesInOrderWithoutEmptyOnes) {
 }
 
 }  // namespace
+}  // namespace sopora

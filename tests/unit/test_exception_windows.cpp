@@ -7,6 +7,7 @@
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
 
+namespace sopora {
 namespace {
 
 Bytes ListFile(const std::vector<std::string>& patterns) {
@@ -83,3 +84,4 @@ TEST_F(ExceptionWindowsTest, NoQualifyingWindowMeansNoException) {
 }
 
 }  // namespace
+}  // namespace sopora

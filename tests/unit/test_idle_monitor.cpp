@@ -6,6 +6,7 @@
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
 
+namespace sopora {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -276,3 +277,4 @@ TEST_F(IdleMonitorTest, LoadingStartsMonitoringAndSavingRestartsTheCount) {
 }
 
 }  // namespace
+}  // namespace sopora

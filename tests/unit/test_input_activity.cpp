@@ -3,6 +3,7 @@
 
 #include "hooklib/input_activity.h"
 
+namespace sopora {
 namespace {
 
 TEST(InputActivityTest, MovesAreReportedOnceTheyLeaveTheDeadZone) {
@@ -57,3 +58,4 @@ TEST(InputActivityTest, ButtonsCountAndTheWheelDoesNot) {
 }
 
 }  // namespace
+}  // namespace sopora

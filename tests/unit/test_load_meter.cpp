@@ -6,6 +6,7 @@
 #include "dialogs/settings_logic.h"
 #include "support/canvases.h"
 
+namespace sopora {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -161,3 +162,4 @@ TEST(LoadMeterTest, TheModelCopiesSamplesAndCountsUpdates) {
 }
 
 }  // namespace
+}  // namespace sopora

@@ -6,6 +6,7 @@
 #include "support/fake_counter_api.h"
 #include "support/recording_engine.h"
 
+namespace sopora {
 namespace {
 
 using Lines = std::vector<std::pair<int, std::string>>;
@@ -158,3 +159,4 @@ TEST_F(LoadSamplerTest, ThePreviousSampleMovesOnlyWhenTheCalculationRan) {
 }
 
 }  // namespace
+}  // namespace sopora

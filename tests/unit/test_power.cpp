@@ -6,6 +6,7 @@
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
 
+namespace sopora {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -165,3 +166,4 @@ TEST(RebootCountdownTest, ThirtyStepsThenOk) {
 }
 
 }  // namespace
+}  // namespace sopora

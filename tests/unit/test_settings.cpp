@@ -5,6 +5,7 @@
 #include "support/default_settings.h"
 #include "support/fake_data_services.h"
 
+namespace sopora {
 namespace {
 
 using Values = std::map<std::string, std::int32_t>;
@@ -98,3 +99,4 @@ TEST(SettingsTest, WriteIniIntFormatsTheExtremes) {
 }
 
 }  // namespace
+}  // namespace sopora

@@ -3,6 +3,7 @@
 
 #include "data/text_field.h"
 
+namespace sopora {
 namespace {
 
 TEST(TextFieldTest, PrefixKeepsWholeCharacters) {
@@ -34,3 +35,4 @@ TEST(TextFieldTest, FieldReadsStopAtTheFieldsEnd) {
 }
 
 }  // namespace
+}  // namespace sopora

@@ -7,6 +7,7 @@
 #include "data/data_store.h"
 #include "support/reference_matcher.h"
 
+namespace sopora {
 namespace {
 
 TEST(WildcardTest, Examples) {
@@ -79,3 +80,4 @@ TEST(WildcardTest, ManyStarsAgainstALongAlmostMatchingTitleFinishQuickly) {
 }
 
 }  // namespace
+}  // namespace sopora

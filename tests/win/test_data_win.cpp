@@ -15,6 +15,7 @@
 #include "support/fake_data_services.h"
 #include "win/support/temp_folder.h"
 
+namespace sopora {
 namespace {
 
 constexpr SystemTime NOON = {2026, 12, 2, 8, 12, 0, 0, 0};
@@ -213,3 +214,4 @@ TEST_F(DataFilesWin, AReadOnlyExceptionListKeepsItsContentOnSave) {
 }
 
 }  // namespace
+}  // namespace sopora

@@ -17,6 +17,7 @@
 #include "support/recording_engine.h"
 #include "win/support/temp_folder.h"
 
+namespace sopora {
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -143,3 +144,4 @@ TEST(PowerWin, TheSystemIsOfTheNtFamilyAndThePrivilegeCanBeAdjusted) {
 }
 
 }  // namespace
+}  // namespace sopora

@@ -3,6 +3,7 @@
 
 #include "framework/text_win.h"
 
+namespace sopora {
 namespace {
 
 TEST(TextWin, ConvertsBothWaysWithCodePage932) {
@@ -30,3 +31,4 @@ TEST(TextWin, CharactersOutsideTheCodePageBecomeQuestionMarks) {
 }
 
 }  // namespace
+}  // namespace sopora

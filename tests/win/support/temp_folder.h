@@ -12,6 +12,8 @@
 
 #include "data/file_system.h"
 
+namespace sopora {
+
 class TempFolder {
  public:
   explicit TempFolder(const std::wstring& name) {
@@ -61,3 +63,5 @@ inline std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& f
   for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
   return names;
 }
+
+}  // namespace sopora
