@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/data_store.h"
+#include "monitor/exception_windows.h"
 #include "support/fake_data_services.h"
 #include "support/posix_file_system.h"
 #include "support/reference_matcher.h"
@@ -36,7 +37,7 @@ void BM_MatchAdversarial_Recursive(benchmark::State& state) {
 }
 void BM_MatchAdversarial_LastStar(benchmark::State& state) {
   const AdversarialPair pair = MakeAdversarial(static_cast<int>(state.range(0)), 40);
-  for (auto _ : state) benchmark::DoNotOptimize(CDataStore::MatchWildcard(pair.pattern, pair.text));
+  for (auto _ : state) benchmark::DoNotOptimize(MatchWildcard(pair.pattern, pair.text));
 }
 BENCHMARK(BM_MatchAdversarial_Recursive)->Arg(3)->Arg(5)->Arg(7);
 BENCHMARK(BM_MatchAdversarial_LastStar)->Arg(3)->Arg(5)->Arg(7);
@@ -72,7 +73,7 @@ void BM_TickMatching_Recursive(benchmark::State& state) {
   });
 }
 void BM_TickMatching_LastStar(benchmark::State& state) {
-  RunTickMatching(state, [](const std::string& p, const std::string& t) { return CDataStore::MatchWildcard(p, t); });
+  RunTickMatching(state, [](const std::string& p, const std::string& t) { return MatchWildcard(p, t); });
 }
 BENCHMARK(BM_TickMatching_Recursive);
 BENCHMARK(BM_TickMatching_LastStar);
@@ -87,11 +88,10 @@ std::filesystem::path BenchFolder() {
 void BM_AppendLogAtLimit(benchmark::State& state) {
   const bool sync = state.range(0) != 0;
   PosixFileSystem files(sync);
-  FakeDataServices fake;
-  DataStoreServices services{files, fake.notifier, fake.windows};
-  CDataStore store(services);
-  SetDataFilePaths(BenchFolder());
-  std::filesystem::remove(g_strLogFile);
+  RecordingNotifier notifier;
+  const DataFilePaths paths = DataFilePathsIn(BenchFolder(), BenchFolder());
+  CDataStore store(files, notifier, paths);
+  std::filesystem::remove(paths.logFile);
   store.LoadLog();
   const SystemTime now = {2026, 12, 2, 8, 12, 0, 0, 0};
   for (int i = 0; i < 1000; ++i) store.AppendLog(MakeLogRecord(0, "監視タイマー開始", now));

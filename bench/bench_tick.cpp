@@ -1,19 +1,50 @@
 // One whole monitoring tick at T = 3600 (MAXTime 60, Interval 1) with 100
 // registered patterns against 200 open windows, through in-memory doubles:
-// the engine as built, against the algorithm written literally (recursive
-// matcher, history kept in an array whose front is erased every tick).
+// the engine as built, against the algorithm written literally (list file
+// read and every pattern matched against every title at every tick,
+// recursive matcher, history kept in an array whose front is erased every
+// tick). And the engine's heap use after many ticks, which must not grow
+// with their number.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "data/data_store.h"
 #include "data/text_field.h"
+#include "monitor/exception_windows.h"
 #include "monitor/idle_monitor.h"
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
 #include "support/reference_matcher.h"
+
+// Every allocation of the program counted, so a benchmark can read the
+// bytes in use. The size is kept in front of the block.
+namespace {
+std::atomic<std::int64_t> g_bytesInUse{0};
+constexpr std::size_t HEADER = alignof(std::max_align_t);
+}  // namespace
+
+void* operator new(std::size_t size) {
+  auto* block = static_cast<unsigned char*>(std::malloc(size + HEADER));
+  if (!block) throw std::bad_alloc();
+  std::memcpy(block, &size, sizeof size);
+  g_bytesInUse += static_cast<std::int64_t>(size);
+  return block + HEADER;
+}
+void operator delete(void* pointer) noexcept {
+  if (!pointer) return;
+  unsigned char* block = static_cast<unsigned char*>(pointer) - HEADER;
+  std::size_t size;
+  std::memcpy(&size, block, sizeof size);
+  g_bytesInUse -= static_cast<std::int64_t>(size);
+  std::free(block);
+}
+void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace sopora {
 namespace {
@@ -28,17 +59,17 @@ void FillWorld(FakeDataServices& fake) {
     const auto* raw = reinterpret_cast<const std::uint8_t*>(&e);
     list.insert(list.end(), raw, raw + sizeof e);
   }
-  fake.files.files[g_strWndFile] = list;
+  fake.files.files[fake.paths.wndFile] = list;
   for (int i = 0; i < 200; ++i) {
     fake.windows.windows.push_back({"文書" + std::to_string(i) + ".txt - メモ帳 - ゲーム " + std::to_string(i % 9)});
   }
 }
 
-// Everything but the exception test is a quiet double.
+// Everything but the exception test is a quiet double that records nothing.
 class QuietWorld : public EngineRecorder {
  public:
-  explicit QuietWorld(CDataStore& store) : m_store(store) {}
-  bool IsExceptWindowPresent() override { return m_store.IsExceptWindowPresent(); }
+  explicit QuietWorld(ExceptionWindowTest& exceptions) : m_exceptions(exceptions) {}
+  bool IsExceptWindowPresent() override { return m_exceptions.IsExceptWindowPresent(); }
   void SetTimer(unsigned, unsigned) override {}
   void KillTimer(unsigned) override {}
   double ReadCpuLoad() override { return 5.0; }
@@ -48,23 +79,34 @@ class QuietWorld : public EngineRecorder {
   void UpdateMeters() override {}
 
  private:
-  CDataStore& m_store;
+  ExceptionWindowTest& m_exceptions;
 };
 
-void BM_Tick_Engine(benchmark::State& state) {
+// The engine at T = 3600 in a world of 100 patterns and 200 windows.
+struct Engine {
   FakeDataServices fake;
-  CDataStore store(fake.services);
-  FillWorld(fake);
-  QuietWorld world(store);
-  IdleMonitor monitor(ServicesOf(world));
-  FakeIniStore ini;
-  ini.values = {{"MAXTime", 60}, {"Interval", 1}};
-  monitor.LoadSettings(ini);
-  monitor.RestartMonitor();
-  for (auto _ : state) {
+  CDataStore store{fake.files, fake.notifier, fake.paths};
+  ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
+  QuietWorld world{detector};
+  MonitorSettings settings;
+  IdleMonitor monitor{settings, ServicesOf(world)};
+
+  Engine() {
+    FillWorld(fake);
+    FakeIniStore ini;
+    ini.values = {{"MAXTime", 60}, {"Interval", 1}};
+    settings = ReadMonitorSettings(ini);
+    monitor.RestartMonitor();
+  }
+  void Tick() {
     monitor.OnInputActivity();  // never reach the target
     monitor.OnTimer(TIMER_MONITOR);
   }
+};
+
+void BM_Tick_Engine(benchmark::State& state) {
+  Engine engine;
+  for (auto _ : state) engine.Tick();
 }
 BENCHMARK(BM_Tick_Engine);
 
@@ -72,7 +114,7 @@ BENCHMARK(BM_Tick_Engine);
 // as they read, with the recursive matcher and a front-erased array.
 void BM_Tick_Literal(benchmark::State& state) {
   FakeDataServices fake;
-  CDataStore store(fake.services);
+  CDataStore store(fake.files, fake.notifier, fake.paths);
   FillWorld(fake);
   const std::int32_t target = 60 * 60 / 1;
   std::vector<std::int32_t> history(target, 0);
@@ -86,7 +128,7 @@ void BM_Tick_Literal(benchmark::State& state) {
     bool present = false;
     if (!patterns.empty()) {
       std::vector<ExceptWndEntry> windows;
-      store.EnumTopWindows(windows);
+      EnumTopWindows(fake.windows, windows);
       for (const ExceptWndEntry& p : patterns) {
         for (const ExceptWndEntry& w : windows) {
           if (ReferenceMatchWildcard(p.title, w.title)) {
@@ -103,6 +145,18 @@ void BM_Tick_Literal(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Tick_Literal);
+
+// Bytes the engine holds after the given number of ticks: the history
+// (T + 1 samples), the patterns and the titles known not to match.
+void BM_Tick_EngineHeapAfterTicks(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::int64_t before = g_bytesInUse;
+    auto engine = std::make_unique<Engine>();
+    for (std::int64_t i = 0; i < state.range(0); ++i) engine->Tick();
+    state.counters["heap_bytes"] = static_cast<double>(g_bytesInUse - before);
+  }
+}
+BENCHMARK(BM_Tick_EngineHeapAfterTicks)->ArgName("ticks")->Arg(1)->Arg(3600)->Arg(7200)->Iterations(1);
 
 }  // namespace
 }  // namespace sopora

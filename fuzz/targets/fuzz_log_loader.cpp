@@ -1,5 +1,6 @@
-// Any bytes as Sopora.dat: loading never reads past a record, and the next
-// append always leaves a well-formed file.
+// Any bytes as Sopora.dat: loading never reads past a record, the next
+// append always leaves a well-formed file of at most 1000 records, and a
+// file that was not ours survives beside it.
 #include <cstdlib>
 
 #include "data/data_store.h"
@@ -10,8 +11,9 @@ using namespace sopora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FakeDataServices fake;
-  CDataStore store(fake.services);
-  fake.files.files[g_strLogFile] = Bytes(data, data + size);
+  CDataStore store(fake.files, fake.notifier, fake.paths);
+  const Bytes original(data, data + size);
+  fake.files.files[fake.paths.logFile] = original;
   store.LoadLog();
 
   std::vector<LogRecord> records;
@@ -25,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   store.AppendLog(MakeLogRecord(0, std::string(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 600)),
                                 SystemTime{}));
-  const Bytes& file = fake.files.files[g_strLogFile];
-  const std::size_t expected = std::min<std::size_t>(count + 1, count >= 1000 ? count : 1000);
+  const Bytes& file = fake.files.files[fake.paths.logFile];
+  const std::size_t expected = std::min<std::size_t>(count + 1, LOG_RECORD_LIMIT);
   if (file.size() != 1 + expected * sizeof(LogRecord) || file[0] != DATA_FILE_VERSION) std::abort();
+  const DataPath kept = KeptAsidePath(fake.paths.logFile);
+  if (fake.files.Exists(kept) != !ours || (!ours && fake.files.files[kept] != original)) std::abort();
   return 0;
 }

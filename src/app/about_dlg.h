@@ -1,14 +1,21 @@
 #pragma once
 
+#include "data/data_paths.h"
 #include "framework/dialog.h"
-#include "res/resource.h"
 
 namespace sopora {
 
-// The version box of the hidden frame's help menu.
+// The version box: the version, and the folder the settings and the log
+// are kept in (beside the program, or the per-user folder).
 class CAboutDlg : public CDialog {
  public:
-  CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+  explicit CAboutDlg(DataPath dataFolder);
+
+ protected:
+  BOOL OnInitDialog() override;
+
+ private:
+  DataPath m_dataFolder;
 };
 
 }  // namespace sopora

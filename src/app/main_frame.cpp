@@ -1,11 +1,11 @@
 #include "app/main_frame.h"
 
-#include <cwchar>
+#include <shellapi.h>
+
 #include <new>
 
-#include "app/sopora_app.h"
+#include "app/about_dlg.h"
 #include "framework/commands.h"
-#include "monitor/reboot_dlg_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -17,28 +17,47 @@ const UINT g_uTaskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
 namespace {
 constexpr const wchar_t* FRAME_CLASS = L"SoporaFrame";
 
-HICON LoadSmallIcon(int id) {
-  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+// Help\index.htm beside the program, with whatever the user's shell opens
+// pages with; a missing page or viewer shows the shell's own message, if any.
+void OpenHelp(const DataPath& helpFile) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = GetDesktopWindow();
+  info.lpVerb = L"open";
+  info.lpFile = helpFile.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExW(&info);
 }
 }  // namespace
 
 struct CommandTable {
   static constexpr CommandEntry<CMainFrame> entries[] = {
       {ID_TRAY_EXIT, &CMainFrame::OnExit},         {ID_PAUSE_RESUME, &CMainFrame::OnPauseResume},
-      {ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings}, {ID_SHOW_LOG, &CMainFrame::OnShowLog},
+      {ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings}, {ID_SHOW_LOG, &CMainFrame::ShowLog},
       {ID_HELP_PAGE, &CMainFrame::OnHelp},         {ID_APP_EXIT, &CMainFrame::OnAppExit},
       {ID_APP_ABOUT, &CMainFrame::OnAppAbout},
   };
 };
 
-CMainFrame::CMainFrame()
-    : m_dataStore(Win32DataStoreServices()),
-      m_monitor(IdleMonitorServices{*this, *this, *this, *this, *this, m_dlgLog, *this}),
-      m_sampler(m_monitor, m_counterApi, m_dlgLog),
-      m_power(m_monitor, m_dlgLog, m_powerApi, *this),
-      m_dlgSettings(*this) {}
+CMainFrame::CMainFrame(const DataFilePaths& paths)
+    : m_paths(paths),
+      m_ini(m_paths.iniFile),
+      m_dlgLog(m_paths),
+      m_failureLog(m_dlgLog),
+      m_dataStore(Win32Files(), Win32MessageBox(), m_paths),
+      m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
+      m_sampler(m_settings, m_counterApi, m_dlgLog),
+      m_power(m_settings, m_dlgLog, m_powerApi, m_rebootPrompt, m_monitor),
+      m_tray(m_dlgLog),
+      m_dlgSettings(m_settings, m_monitor, m_sampler, *this, m_paths),
+      m_monitor(m_settings, IdleMonitorServices{*this, m_sampler, m_exceptions, m_tray, m_dlgSettings, m_dlgLog, m_power}) {
+  SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
+}
 
-CMainFrame::~CMainFrame() { ReleaseSystemWide(); }
+CMainFrame::~CMainFrame() {
+  SetUnexpectedFailureHandler(nullptr);
+  ReleaseSystemWide();
+}
 
 bool CMainFrame::LoadFrame() {
   if (!RegisterWindowClass(FRAME_CLASS, 0, nullptr, nullptr)) return false;
@@ -51,6 +70,13 @@ bool CMainFrame::LoadFrame() {
     return false;
   }
   return true;
+}
+
+bool CMainFrame::RouteToDialogs(MSG& message) {
+  for (const HWND dialog : {m_dlgSettings.m_hWnd, m_dlgLog.m_hWnd}) {
+    if (dialog && IsDialogMessageW(dialog, &message)) return true;
+  }
+  return false;
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -96,10 +122,6 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 int CMainFrame::OnCreate() {
   if (!m_wndView.Create(m_hWnd)) return -1;
-  m_sampler.m_bCpuByIdleProcess = 0;
-  m_monitor.m_bNormalIconShown = 1;
-  m_monitor.m_nNetLoad = 0;
-  m_monitor.m_nDiskLoad = 0;
   LoadSettings();
 
   m_dlgLog.Create(m_hWnd);  // loads the log: from here on lines reach the file and the list
@@ -113,28 +135,30 @@ int CMainFrame::OnCreate() {
   m_monitor.RestartMonitor();
   m_dlgLog.AddLog(LOG_INFO, "監視タイマー開始");
 
-  LoadTrayIcons();
+  m_tray.LoadIcons();
+  // Hooks inside programs of a lower integrity level (sandboxed viewers,
+  // protected-mode browsers) may only post this one message to us if we let
+  // it through.
+  ChangeWindowMessageFilterEx(m_hWnd, WM_INPUT_ACTIVITY, MSGFLT_ALLOW, nullptr);
   m_pHook.reset(new (std::nothrow) CSoporaHook(m_hWnd));
   m_dlgLog.AddLog(LOG_INFO, "I/Oフック開始");
   m_dlgLog.AddLog(LOG_INFO, "Sopora が起動しました");
-  AddTrayIcon();
+  m_tray.AddTrayIcon(m_hWnd);
   return 0;
 }
 
-void CMainFrame::LoadSettings() { m_monitor.LoadSettings(m_ini); }
+void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
 
-void CMainFrame::SaveSettings() { m_monitor.SaveSettings(m_ini); }
+void CMainFrame::SaveSettings() { sopora::SaveSettings(m_ini, m_settings, m_monitor); }
 
 void CMainFrame::OnClose() {
   ReleaseSystemWide();
-  m_monitor.m_arCpuHistory.clear();
-  m_monitor.m_arCpuHistory.shrink_to_fit();
   DestroyWindow();
 }
 
 void CMainFrame::ReleaseSystemWide() {
   m_pHook.reset();  // its destructor removes the hooks from every process
-  DeleteTrayIcon();
+  m_tray.DeleteTrayIcon();
 }
 
 BOOL CMainFrame::OnQueryEndSession() {
@@ -142,47 +166,7 @@ BOOL CMainFrame::OnQueryEndSession() {
   return TRUE;
 }
 
-void CMainFrame::LoadTrayIcons() {
-  m_hIconNormal.Reset(LoadSmallIcon(IDR_MAINFRAME));
-  m_hIconPaused.Reset(LoadSmallIcon(IDI_TRAY_PAUSED));
-  m_hIconExcept.Reset(LoadSmallIcon(IDI_TRAY_BLANK));
-}
-
-void CMainFrame::AddTrayIcon() {
-  m_nidTray = NOTIFYICONDATAW{};
-  m_nidTray.cbSize = sizeof m_nidTray;
-  m_nidTray.hWnd = m_hWnd;
-  m_nidTray.uID = TRAY_ICON_ID;
-  m_nidTray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  m_nidTray.uCallbackMessage = WM_TRAY_NOTIFY;
-  m_nidTray.hIcon = m_hIconNormal.Get();
-  std::wcscpy(m_nidTray.szTip, L"Sopora");
-  m_dlgLog.AddLog(LOG_INFO, "タスクトレイにアイコンを登録しました");
-  // Without a taskbar yet this fails; "TaskbarCreated" brings the icon later.
-  Shell_NotifyIconW(NIM_ADD, &m_nidTray);
-  m_trayIconAdded = true;
-}
-
-void CMainFrame::DeleteTrayIcon() {
-  if (!m_trayIconAdded) return;
-  NOTIFYICONDATAW record{};
-  record.cbSize = sizeof record;
-  record.hWnd = m_hWnd;
-  record.uID = TRAY_ICON_ID;
-  Shell_NotifyIconW(NIM_DELETE, &record);
-  m_trayIconAdded = false;
-}
-
-void CMainFrame::ModifyTrayIcon(HICON icon) {
-  m_nidTray.hIcon = icon;
-  Shell_NotifyIconW(NIM_MODIFY, &m_nidTray);
-}
-
-void CMainFrame::ShowNormalIcon() { ModifyTrayIcon(m_hIconNormal.Get()); }
-void CMainFrame::ShowPausedIcon() { ModifyTrayIcon(m_hIconPaused.Get()); }
-void CMainFrame::ShowExceptIcon() { ModifyTrayIcon(m_hIconExcept.Get()); }
-
-void CMainFrame::OnTaskbarCreated() { AddTrayIcon(); }
+void CMainFrame::OnTaskbarCreated() { m_tray.AddTrayIcon(m_hWnd); }
 
 void CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
   if (mouseMessage == WM_LBUTTONUP) OnPauseResume();
@@ -206,9 +190,9 @@ void CMainFrame::OnPauseResume() { m_monitor.OnPauseResume(); }
 
 void CMainFrame::OnShowSettings() { m_dlgSettings.ShowWindow(SW_SHOW); }
 
-void CMainFrame::OnShowLog() { m_dlgLog.ShowWindow(SW_SHOW); }
+void CMainFrame::ShowLog() { m_dlgLog.ShowWindow(SW_SHOW); }
 
-void CMainFrame::OnHelp() { m_dataStore.OpenHelp(); }
+void CMainFrame::OnHelp() { OpenHelp(m_paths.helpFile); }
 
 void CMainFrame::OnExit() {
   m_dlgLog.AddLog(LOG_INFO, "Sopora を終了します");
@@ -217,20 +201,12 @@ void CMainFrame::OnExit() {
 
 void CMainFrame::OnAppExit() { SendMessageW(m_hWnd, WM_CLOSE, 0, 0); }
 
-void CMainFrame::OnAppAbout() { CSoporaApp::OnAppAbout(); }
+void CMainFrame::OnAppAbout() {
+  CAboutDlg about(m_paths.iniFile.parent_path());
+  about.DoModal(nullptr);
+}
 
 void CMainFrame::SetTimer(unsigned id, unsigned periodMs) { ::SetTimer(m_hWnd, id, periodMs, nullptr); }
 void CMainFrame::KillTimer(unsigned id) { ::KillTimer(m_hWnd, id); }
-double CMainFrame::ReadCpuLoad() { return m_sampler.ReadCpuLoad(); }
-std::int32_t CMainFrame::ReadNetworkLoad() { return m_sampler.ReadNetworkLoad(); }
-std::int32_t CMainFrame::ReadDiskLoad() { return m_sampler.ReadDiskLoad(); }
-bool CMainFrame::IsExceptWindowPresent() { return m_dataStore.IsExceptWindowPresent(); }
-void CMainFrame::UpdateMeters() { m_dlgSettings.UpdateMeters(); }
-void CMainFrame::DoPowerAction() { m_power.DoPowerAction(); }
-
-bool CMainFrame::ConfirmReboot() {
-  CRebootDlg dialog;
-  return dialog.DoModal(nullptr) == IDOK;
-}
 
 }  // namespace sopora

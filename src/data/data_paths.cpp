@@ -2,12 +2,9 @@
 
 namespace sopora {
 
-DataPath g_strIniFile;
-DataPath g_strLogFile;
-DataPath g_strWndFile;
-DataPath g_strHelpFile;
-
 namespace {
+constexpr const char* DATA_FILE_NAMES[] = {"Sopora.ini", "Sopora.dat", "SoporaWnd.dat"};
+
 // Plain concatenation, as the file names are appended to the directory text:
 // no separator is added and nothing in the directory is reinterpreted.
 DataPath Join(const DataPath& directory, const DataPath& name) {
@@ -15,11 +12,25 @@ DataPath Join(const DataPath& directory, const DataPath& name) {
 }
 }  // namespace
 
-void SetDataFilePaths(const DataPath& moduleDirectory) {
-  g_strIniFile = Join(moduleDirectory, "Sopora.ini");
-  g_strLogFile = Join(moduleDirectory, "Sopora.dat");
-  g_strWndFile = Join(moduleDirectory, "SoporaWnd.dat");
-  g_strHelpFile = Join(moduleDirectory, "Help\\index.htm");  // only ever opened by the Windows shell
+DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& programFolder) {
+  return {
+      Join(dataFolder, DATA_FILE_NAMES[0]),
+      Join(dataFolder, DATA_FILE_NAMES[1]),
+      Join(dataFolder, DATA_FILE_NAMES[2]),
+      Join(programFolder, "Help\\index.htm"),  // only ever opened by the Windows shell
+  };
+}
+
+DataPath KeptAsidePath(const DataPath& path) { return Join(path, ".old"); }
+
+DataFilePaths LocateDataFiles(DataFolders& folders) {
+  const DataPath program = folders.ProgramFolder().value_or(DataPath());
+  if (program.empty() || folders.CanCreateFilesIn(program)) return DataFilePathsIn(program, program);
+
+  const std::optional<DataPath> perUser = folders.PerUserFolder();
+  if (!perUser || !folders.CreateFolder(*perUser)) return DataFilePathsIn(program, program);
+  for (const char* name : DATA_FILE_NAMES) folders.CopyIfAbsent(Join(program, name), Join(*perUser, name));
+  return DataFilePathsIn(*perUser, program);
 }
 
 }  // namespace sopora

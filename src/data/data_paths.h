@@ -1,7 +1,10 @@
-// Where the program's files live: all next to the executable.
+// Where the program's files live: the data files beside the executable, or
+// in the user's own folder when the program's folder cannot be written; the
+// help page always beside the executable.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 namespace sopora {
 
@@ -9,14 +12,42 @@ namespace sopora {
 // whose name the Shift JIS code page cannot spell still works.
 using DataPath = std::filesystem::path;
 
-extern DataPath g_strIniFile;   // settings
-extern DataPath g_strLogFile;   // operation log
-extern DataPath g_strWndFile;   // exception-window list
-extern DataPath g_strHelpFile;  // help start page
+// The four files, decided once at start-up and handed to whoever needs them.
+struct DataFilePaths {
+  DataPath iniFile;   // settings, Sopora.ini
+  DataPath logFile;   // operation log, Sopora.dat
+  DataPath wndFile;   // exception-window list, SoporaWnd.dat
+  DataPath helpFile;  // help start page, Help\index.htm
+};
 
-// Sets the four paths from the module directory, which ends in a separator
-// (for example C:\Tools\Sopora\); an empty directory gives paths relative to
-// the current folder.
-void SetDataFilePaths(const DataPath& moduleDirectory);
+// The paths for data files in `dataFolder` and the help page under
+// `programFolder`; both end in a separator (for example C:\Tools\Sopora\),
+// and an empty folder gives paths relative to the current one.
+DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& programFolder);
+
+// A file kept aside beside its original: Sopora.dat -> Sopora.dat.old.
+DataPath KeptAsidePath(const DataPath& path);
+
+// The folders the data files may live in, and what can be done in them.
+class DataFolders {
+ public:
+  virtual ~DataFolders() = default;
+  // Folder of the running executable, with its trailing separator.
+  virtual std::optional<DataPath> ProgramFolder() = 0;
+  // The user's own folder for Sopora (%LOCALAPPDATA%\Sopora\); it may not
+  // exist yet.
+  virtual std::optional<DataPath> PerUserFolder() = 0;
+  // Whether a new file can be created in the folder now.
+  virtual bool CanCreateFilesIn(const DataPath& folder) = 0;
+  // Creates the folder; true when it exists afterwards.
+  virtual bool CreateFolder(const DataPath& folder) = 0;
+  // Copies a readable file to a name that is still free; false otherwise.
+  virtual bool CopyIfAbsent(const DataPath& from, const DataPath& to) = 0;
+};
+
+// Beside the program when its folder can be written (as always). Otherwise
+// (unpacked under Program Files, say) in the per-user folder, which takes
+// over the files found beside the program the first time it is used.
+DataFilePaths LocateDataFiles(DataFolders& folders);
 
 }  // namespace sopora

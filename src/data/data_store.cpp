@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "data/record_file.h"
 #include "data/text_field.h"
 
 namespace sopora {
@@ -20,13 +19,11 @@ constexpr RecordFileMessages EXCEPT_FILE_MESSAGES = {
 };
 }  // namespace
 
-CDataStore::CDataStore(const DataStoreServices& services) : m_services(services) {
-  SetDataFilePaths(m_services.files.ModuleDirectory().value_or(DataPath()));
-}
+CDataStore::CDataStore(FileSystem& files, Notifier& notifier, const DataFilePaths& paths)
+    : m_logFile(files, notifier, paths.logFile, LOG_FILE_MESSAGES, LOG_FILE_MAX_BYTES),
+      m_wndFile(files, notifier, paths.wndFile, EXCEPT_FILE_MESSAGES, EXCEPT_WND_FILE_MAX_BYTES) {}
 
-void CDataStore::LoadLog() {
-  m_arLog = LoadRecordFile<LogRecord>(m_services.files, m_services.notifier, g_strLogFile, LOG_FILE_MESSAGES);
-}
+void CDataStore::LoadLog() { m_logFile.Load(m_arLog); }
 
 int CDataStore::GetLogRecords(std::vector<LogRecord>& out) const {
   out = m_arLog;
@@ -35,22 +32,24 @@ int CDataStore::GetLogRecords(std::vector<LogRecord>& out) const {
 
 void CDataStore::AppendLog(const LogRecord& record) {
   m_arLog.push_back(record);
-  if (m_arLog.size() > LOG_RECORD_LIMIT) m_arLog.erase(m_arLog.begin());
+  // Only the newest 1000 are kept; a log made longer by hand is cut at once.
+  if (m_arLog.size() > LOG_RECORD_LIMIT) m_arLog.erase(m_arLog.begin(), m_arLog.end() - LOG_RECORD_LIMIT);
   SaveLog();
 }
 
 void CDataStore::SaveLog() {
   // A failed rewrite is silent: the records stay in memory and the next
   // append tries again with all of them.
-  RewriteFileAtomically(m_services.files, g_strLogFile, SerializeRecordFile<LogRecord>(m_arLog));
+  m_logFile.Rewrite(SerializeRecordFile<LogRecord>(m_arLog));
 }
 
-void CDataStore::LoadExceptWnd(std::vector<ExceptWndEntry>& out) {
-  out = LoadRecordFile<ExceptWndEntry>(m_services.files, m_services.notifier, g_strWndFile, EXCEPT_FILE_MESSAGES);
+bool CDataStore::LoadExceptWnd(std::vector<ExceptWndEntry>& out) {
+  const LoadOutcome outcome = m_wndFile.Load(out);
+  return outcome == LoadOutcome::Loaded || outcome == LoadOutcome::Created;
 }
 
 void CDataStore::SaveExceptWnd(const std::vector<ExceptWndEntry>& entries) {
-  RewriteFileAtomically(m_services.files, g_strWndFile, SerializeRecordFile<ExceptWndEntry>(entries));
+  m_wndFile.Rewrite(SerializeRecordFile<ExceptWndEntry>(entries));
 }
 
 LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time) {

@@ -1,27 +1,31 @@
-// CDataStore: the data files (log, exception-window list), the window
-// enumeration and title matching built on them, and the help page.
+// CDataStore: the program's two data files, the operation log (kept in
+// memory too) and the exception-window list.
 #pragma once
 
 #include <string_view>
 #include <vector>
 
+#include "data/data_paths.h"
 #include "data/file_system.h"
 #include "data/notifier.h"
+#include "data/record_file.h"
 #include "data/records.h"
-#include "monitor/window_source.h"
 
 namespace sopora {
 
-struct DataStoreServices {
-  FileSystem& files;
-  Notifier& notifier;
-  WindowSource& windows;
-};
+// Files far larger than any the program writes are not read: 1000 log
+// records are 276 KB. The log may grow past its limit by hand (it is cut to
+// the newest 1000 at its next rewrite), so it gets ample room; an
+// exception list is typed in by hand, where a few dozen patterns is a long
+// list, and is read at every change, so 4096 patterns (2 MB) is the most
+// it may hold.
+inline constexpr std::uint64_t LOG_FILE_MAX_BYTES = 64ull << 20;
+inline constexpr std::size_t EXCEPT_WND_ENTRY_LIMIT = 4096;
+inline constexpr std::uint64_t EXCEPT_WND_FILE_MAX_BYTES = 1 + EXCEPT_WND_ENTRY_LIMIT * sizeof(ExceptWndEntry);
 
 class CDataStore {
  public:
-  // Sets the four data-file paths from the executable's folder.
-  explicit CDataStore(const DataStoreServices& services);
+  CDataStore(FileSystem& files, Notifier& notifier, const DataFilePaths& paths);
   virtual ~CDataStore() = default;
   CDataStore(const CDataStore&) = delete;
   CDataStore& operator=(const CDataStore&) = delete;
@@ -32,22 +36,14 @@ class CDataStore {
   void AppendLog(const LogRecord& record);
   void SaveLog();
 
-  // Exception-window list file.
-  void LoadExceptWnd(std::vector<ExceptWndEntry>& out);
+  // Exception-window list file. The load is true when the file could be
+  // read (or was missing and has been created).
+  bool LoadExceptWnd(std::vector<ExceptWndEntry>& out);
   void SaveExceptWnd(const std::vector<ExceptWndEntry>& entries);
 
-  // Appends the visible, titled, unowned top-level windows; returns the count.
-  int EnumTopWindows(std::vector<ExceptWndEntry>& out);
-  // Whether a registered title pattern matches an open window's title.
-  bool IsExceptWindowPresent();
-  // Whole-text match; "*" is any run of bytes, "?" exactly one byte.
-  static bool MatchWildcard(std::string_view pattern, std::string_view text);
-
-  // Opens Help\index.htm with the shell (Windows only).
-  void OpenHelp();
-
  private:
-  DataStoreServices m_services;
+  RecordFile m_logFile;
+  RecordFile m_wndFile;
   std::vector<LogRecord> m_arLog;
 };
 

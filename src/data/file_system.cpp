@@ -2,14 +2,21 @@
 
 namespace sopora {
 
-bool WriteNewFile(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes) {
+bool WriteWholeFile(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes) {
   const std::unique_ptr<OutputFile> file = files.Create(path);
   return file && file->Write(bytes) && file->Flush();
 }
 
 bool RewriteFileAtomically(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes) {
   const DataPath temporary(path.native() + DataPath(".new").native());
-  if (!WriteNewFile(files, temporary, bytes) || !files.Replace(temporary, path)) {
+  // A temporary left by a crash (perhaps hidden or read-only by now) must
+  // not block this and every later save.
+  files.Remove(temporary);
+  std::unique_ptr<OutputFile> file = files.Create(temporary);
+  if (!file) return WriteWholeFile(files, path, bytes);  // no new file here: rewrite in place
+  const bool written = file->Write(bytes) && file->Flush();
+  file.reset();  // closed before it can be moved
+  if (!written || !files.Replace(temporary, path)) {
     files.Remove(temporary);
     return false;
   }

@@ -1,9 +1,11 @@
 #include <windows.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstdio>
+#include <algorithm>
 
 #include "data/win32_services.h"
+#include "framework/win_handles.h"
 
 namespace sopora {
 
@@ -11,27 +13,106 @@ namespace {
 class Win32OutputFile : public OutputFile {
  public:
   explicit Win32OutputFile(HANDLE handle) : m_handle(handle) {}
-  ~Win32OutputFile() override { CloseHandle(m_handle); }
-  Win32OutputFile(const Win32OutputFile&) = delete;
-  Win32OutputFile& operator=(const Win32OutputFile&) = delete;
 
   bool Write(std::span<const std::uint8_t> bytes) override {
     while (!bytes.empty()) {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-      if (!WriteFile(m_handle, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+      if (!WriteFile(m_handle.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
       bytes = bytes.subspan(written);
     }
     return true;
   }
-  bool Flush() override { return FlushFileBuffers(m_handle) != FALSE; }
+  bool Flush() override { return FlushFileBuffers(m_handle.Get()) != FALSE; }
 
  private:
-  HANDLE m_handle;
+  UniqueKernelHandle m_handle;
 };
+
+bool IsReadOnly(const DataPath& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+std::uint64_t Combine(DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; }
 }  // namespace
 
-std::optional<DataPath> Win32FileSystem::ModuleDirectory() {
+bool Win32FileSystem::Exists(const DataPath& path) { return PathFileExistsW(path.c_str()) != FALSE; }
+
+FileContent Win32FileSystem::ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) {
+  // The access the stores' "a+b" asks for: write access too, so a read-only
+  // file, or one held open without write sharing, is refused here.
+  const UniqueKernelHandle file = FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileContent content;
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size)) return content;
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+    content.status = FileContent::Status::TooLarge;
+    return content;
+  }
+  content.bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < content.bytes.size()) {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.bytes.size() - done, 1u << 20));
+    if (!ReadFile(file.Get(), content.bytes.data() + done, chunk, &got, nullptr) || got == 0) break;
+    done += got;
+  }
+  content.bytes.resize(done);  // a file that shrank meanwhile
+  content.status = FileContent::Status::Read;
+  return content;
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::Create(const DataPath& path) {
+  // Opened rather than re-created, so an existing file keeps its attributes
+  // (a hidden file could not even be re-created); then cut to nothing.
+  UniqueKernelHandle file = FileHandle(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !SetEndOfFile(file.Get())) return nullptr;
+  return std::make_unique<Win32OutputFile>(file.Release());
+}
+
+bool Win32FileSystem::Replace(const DataPath& from, const DataPath& to) {
+  // A read-only file stays as it is. Windows refuses to replace one anyway;
+  // asking first makes the rule hold where the rename would go through.
+  if (IsReadOnly(to)) return false;
+  const DWORD attributes = GetFileAttributesW(to.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  // ReplaceFileW keeps the old file's permissions and creation time; a file
+  // system that cannot do that still gets the plain move. Its attributes
+  // (hidden, say) are put back either way.
+  const bool replaced =
+      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                   nullptr, nullptr) ||
+      MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (replaced) SetFileAttributesW(to.c_str(), attributes);
+  return replaced;
+}
+
+bool Win32FileSystem::MoveAside(const DataPath& from, const DataPath& to) {
+  if (IsReadOnly(from)) return false;  // protected by its user: it stays where it is
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void Win32FileSystem::Remove(const DataPath& path) {
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(path.c_str());
+}
+
+std::optional<FileStamp> Win32FileSystem::Stamp(const DataPath& path) {
+  // No access asked for: looking never gets in the way of a writer.
+  const UniqueKernelHandle file = FileHandle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+  return FileStamp{Combine(info.nFileIndexHigh, info.nFileIndexLow), Combine(info.nFileSizeHigh, info.nFileSizeLow),
+                   Combine(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+}
+
+std::optional<DataPath> Win32DataFolders::ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -49,37 +130,30 @@ std::optional<DataPath> Win32FileSystem::ModuleDirectory() {
   return DataPath(path);
 }
 
-bool Win32FileSystem::Exists(const DataPath& path) { return PathFileExistsW(path.c_str()) != FALSE; }
-
-std::optional<Bytes> Win32FileSystem::ReadForUpdate(const DataPath& path) {
-  // "a+b" asks for write access too, so a read-only file is refused here.
-  FILE* file = _wfopen(path.c_str(), L"a+b");
-  if (!file) return std::nullopt;
-  Bytes content;
-  std::uint8_t block[4096];
-  std::rewind(file);
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) != 0;) {
-    content.insert(content.end(), block, block + got);
+std::optional<DataPath> Win32DataFolders::PerUserFolder() {
+  PWSTR localAppData = nullptr;
+  std::optional<DataPath> folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData))) {
+    folder = DataPath(std::wstring(localAppData) + L"\\Sopora\\");
   }
-  std::fclose(file);
-  return content;
+  CoTaskMemFree(localAppData);
+  return folder;
 }
 
-std::unique_ptr<OutputFile> Win32FileSystem::Create(const DataPath& path) {
-  const HANDLE handle =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32OutputFile>(handle);
+bool Win32DataFolders::CanCreateFilesIn(const DataPath& folder) {
+  const std::wstring probe = folder.native() + L"Sopora-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  const UniqueKernelHandle file =
+      FileHandle(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return static_cast<bool>(file);
 }
 
-bool Win32FileSystem::Replace(const DataPath& from, const DataPath& to) {
-  // A read-only file stays as it is. Windows refuses to replace one anyway;
-  // asking first makes the rule hold where the rename would go through.
-  const DWORD attributes = GetFileAttributesW(to.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+bool Win32DataFolders::CreateFolder(const DataPath& folder) {
+  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-void Win32FileSystem::Remove(const DataPath& path) { DeleteFileW(path.c_str()); }
+bool Win32DataFolders::CopyIfAbsent(const DataPath& from, const DataPath& to) {
+  return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+}
 
 }  // namespace sopora

@@ -9,12 +9,12 @@ std::int32_t Win32IniStore::GetInt(const char* section, const char* key, std::in
   // The platform returns the parsed value as unsigned; negative entries come
   // back as their two's complement, which is what the settings expect.
   return static_cast<std::int32_t>(GetPrivateProfileIntW(WidenCp932(section).c_str(), WidenCp932(key).c_str(),
-                                                         defaultValue, g_strIniFile.c_str()));
+                                                         defaultValue, m_iniFile.c_str()));
 }
 
 bool Win32IniStore::WriteString(const char* section, const char* key, const char* value) {
   return WritePrivateProfileStringW(WidenCp932(section).c_str(), WidenCp932(key).c_str(),
-                                    WidenCp932(value).c_str(), g_strIniFile.c_str()) != FALSE;
+                                    WidenCp932(value).c_str(), m_iniFile.c_str()) != FALSE;
 }
 
 }  // namespace sopora

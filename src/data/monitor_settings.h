@@ -7,6 +7,7 @@
 
 namespace sopora {
 
+// The section's name, misspelt as it is in every existing Sopora.ini.
 inline constexpr const char* SETTINGS_SECTION = "PARAMATER";
 
 // Limits applied to hand-edited values so that later arithmetic (the timer
@@ -15,6 +16,12 @@ inline constexpr const char* SETTINGS_SECTION = "PARAMATER";
 inline constexpr std::int32_t MAX_TIME_LIMIT_MINUTES = 1440;  // one day
 inline constexpr std::int32_t INTERVAL_LIMIT_SECONDS = 3600;  // one hour
 
+// What Method asks for. The file holds the integer, and any other value is
+// kept as read (the power action then only beeps).
+enum class PowerMethod : std::int32_t { Standby = 0, Hibernate = 1, Shutdown = 2 };
+
+// The switches are integers as stored: only 1 switches Retry and
+// ResumeReboot on, while Network and Disk count any value but 0.
 struct MonitorSettings {
   std::int32_t CPUBorder = 0;     // percent; a sample strictly below counts as low
   std::int32_t NETBorder = 0;     // network sample units (labelled KB/s)

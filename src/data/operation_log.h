@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/records.h"
 
@@ -24,6 +26,20 @@ class OperationLog {
   virtual ~OperationLog() = default;
   // `text` is CP932. Never fails towards the caller.
   virtual void AddLog(std::int32_t kind, std::string text) = 0;
+};
+
+// A failure that reached the top of a message handler is logged as an
+// error, but only the first time it happens: a tick that fails does so
+// every second. Only the first few different failures are kept apart.
+class UnexpectedFailureLog {
+ public:
+  explicit UnexpectedFailureLog(OperationLog& log) : m_log(log) {}
+  void Report(std::string_view what);
+
+ private:
+  static constexpr std::size_t DISTINCT_FAILURES = 8;
+  OperationLog& m_log;
+  std::vector<std::string> m_reported;
 };
 
 // The time stamp the log viewer shows: "YYYY/MM/DD hh:mm:ss".

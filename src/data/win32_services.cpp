@@ -1,15 +1,15 @@
 #include "data/win32_services.h"
 
-#include "monitor/window_source_win.h"
-
 namespace sopora {
 
-const DataStoreServices& Win32DataStoreServices() {
+FileSystem& Win32Files() {
   static Win32FileSystem files;
+  return files;
+}
+
+Notifier& Win32MessageBox() {
   static Win32Notifier notifier;
-  static Win32WindowSource windows;
-  static const DataStoreServices services{files, notifier, windows};
-  return services;
+  return notifier;
 }
 
 }  // namespace sopora

@@ -1,7 +1,7 @@
 // The Win32 implementations of the data layer's seams.
 #pragma once
 
-#include "data/data_store.h"
+#include "data/data_paths.h"
 #include "data/file_system.h"
 #include "data/ini_store.h"
 #include "data/notifier.h"
@@ -10,19 +10,33 @@ namespace sopora {
 
 class Win32FileSystem : public FileSystem {
  public:
-  std::optional<DataPath> ModuleDirectory() override;
   bool Exists(const DataPath& path) override;
-  std::optional<Bytes> ReadForUpdate(const DataPath& path) override;
+  FileContent ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) override;
   std::unique_ptr<OutputFile> Create(const DataPath& path) override;
   bool Replace(const DataPath& from, const DataPath& to) override;
+  bool MoveAside(const DataPath& from, const DataPath& to) override;
   void Remove(const DataPath& path) override;
+  std::optional<FileStamp> Stamp(const DataPath& path) override;
+};
+
+class Win32DataFolders : public DataFolders {
+ public:
+  std::optional<DataPath> ProgramFolder() override;
+  std::optional<DataPath> PerUserFolder() override;
+  bool CanCreateFilesIn(const DataPath& folder) override;
+  bool CreateFolder(const DataPath& folder) override;
+  bool CopyIfAbsent(const DataPath& from, const DataPath& to) override;
 };
 
 // Sopora.ini through GetPrivateProfileIntW / WritePrivateProfileStringW.
 class Win32IniStore : public IniStore {
  public:
+  explicit Win32IniStore(DataPath iniFile) : m_iniFile(std::move(iniFile)) {}
   std::int32_t GetInt(const char* section, const char* key, std::int32_t defaultValue) override;
   bool WriteString(const char* section, const char* key, const char* value) override;
+
+ private:
+  DataPath m_iniFile;
 };
 
 // The application message box.
@@ -31,7 +45,9 @@ class Win32Notifier : public Notifier {
   void ShowWarning(const std::string& text) override;
 };
 
-// The process-wide real services every CDataStore of the program uses.
-const DataStoreServices& Win32DataStoreServices();
+// The process-wide file system and message box every store of the program
+// uses; they hold no state of their own.
+FileSystem& Win32Files();
+Notifier& Win32MessageBox();
 
 }  // namespace sopora

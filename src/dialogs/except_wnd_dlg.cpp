@@ -5,6 +5,7 @@
 #include "data/win32_services.h"
 #include "dialogs/except_list_logic.h"
 #include "dialogs/list_view_win.h"
+#include "monitor/exception_windows.h"
 #include "framework/win_handles.h"
 #include "res/resource.h"
 
@@ -34,8 +35,6 @@ void CExceptWndEditDlg::OnOK() {
   CDialog::OnOK();
 }
 
-CTitleListDlg::CTitleListDlg(UINT templateId) : CDialog(templateId), m_store(Win32DataStoreServices()) {}
-
 BOOL CTitleListDlg::OnInitDialog() {
   m_list = GetDlgItem(IDC_PATTERN_LIST);
   SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
@@ -47,7 +46,7 @@ BOOL CTitleListDlg::OnInitDialog() {
 
 CRunningAppsDlg::CRunningAppsDlg() : CTitleListDlg(IDD_RUNNING_APPS) {}
 
-void CRunningAppsDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) { m_store.EnumTopWindows(titles); }
+void CRunningAppsDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) { EnumTopWindows(m_windows, titles); }
 
 void CRunningAppsDlg::OnOK() {
   const int line = FirstSelectedLine(m_list);
@@ -66,7 +65,8 @@ INT_PTR CRunningAppsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
   return CDialog::DialogProc(message, wParam, lParam);
 }
 
-CExceptWndDlg::CExceptWndDlg() : CTitleListDlg(IDD_EXCEPT_WND) {}
+CExceptWndDlg::CExceptWndDlg(const DataFilePaths& paths)
+    : CTitleListDlg(IDD_EXCEPT_WND), m_store(Win32Files(), Win32MessageBox(), paths) {}
 
 void CExceptWndDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) {
   m_store.LoadExceptWnd(titles);  // its messages may come up here
@@ -103,19 +103,19 @@ void CExceptWndDlg::OnEditEntry() {
   if (line < 0) return;
   CExceptWndEditDlg editor;
   editor.SetTitleText(LineText(m_list, line));
-  if (editor.DoModal(nullptr) != IDOK) return;
+  if (editor.DoModal(m_hWnd) != IDOK) return;  // owned: the list cannot change under the editor
   ListView_DeleteItem(m_list, line);
   AddEntryText(editor.GetTitleText());  // an emptied text removes the pattern
 }
 
 void CExceptWndDlg::OnAddManual() {
   CExceptWndEditDlg editor;
-  if (editor.DoModal(nullptr) == IDOK) AddEntryText(editor.GetTitleText());
+  if (editor.DoModal(m_hWnd) == IDOK) AddEntryText(editor.GetTitleText());
 }
 
 void CExceptWndDlg::OnAddRunning() {
-  CRunningAppsDlg running;
-  if (running.DoModal(nullptr) == IDOK) AddEntryText(running.GetSelectedTitle());
+  CRunningAppsDlg running;  // owned, so this dialog is not among the windows it lists
+  if (running.DoModal(m_hWnd) == IDOK) AddEntryText(running.GetSelectedTitle());
 }
 
 void CExceptWndDlg::OnDeleteEntry() {

@@ -7,6 +7,7 @@
 
 #include "data/data_store.h"
 #include "framework/dialog.h"
+#include "monitor/window_source_win.h"
 
 namespace sopora {
 
@@ -29,12 +30,11 @@ class CExceptWndEditDlg : public CDialog {
 // only in where the titles come from.
 class CTitleListDlg : public CDialog {
  protected:
-  explicit CTitleListDlg(UINT templateId);
+  using CDialog::CDialog;
   BOOL OnInitDialog() override;
   virtual void LoadTitles(std::vector<ExceptWndEntry>& titles) = 0;
 
   HWND m_list = nullptr;
-  CDataStore m_store;
 };
 
 // CRunningAppsDlg: the titles of the open windows; returns the one chosen.
@@ -49,13 +49,14 @@ class CRunningAppsDlg : public CTitleListDlg {
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  Win32WindowSource m_windows;
   std::string m_result;
 };
 
 // CExceptWndDlg: the registered patterns; its confirm button writes them.
 class CExceptWndDlg : public CTitleListDlg {
  public:
-  CExceptWndDlg();
+  explicit CExceptWndDlg(const DataFilePaths& paths);
 
  protected:
   void LoadTitles(std::vector<ExceptWndEntry>& titles) override;
@@ -70,6 +71,8 @@ class CExceptWndDlg : public CTitleListDlg {
   void OnAddManual();
   void OnAddRunning();
   void OnDeleteEntry();
+
+  CDataStore m_store;
 };
 
 }  // namespace sopora

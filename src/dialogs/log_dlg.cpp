@@ -60,10 +60,10 @@ SystemTime LocalTime() {
   return time;
 }
 
-CLogDlg::CLogDlg()
+CLogDlg::CLogDlg(const DataFilePaths& paths)
     : CDialog(IDD_LOG),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_store(Win32DataStoreServices()) {}
+      m_store(Win32Files(), Win32MessageBox(), paths) {}
 
 void CLogDlg::AddLog(std::int32_t kind, std::string text) {
   const LogRecord record = MakeLogRecord(kind, text, LocalTime());

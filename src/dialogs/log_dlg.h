@@ -12,7 +12,7 @@ namespace sopora {
 
 class CLogDlg : public CDialog, public OperationLog {
  public:
-  CLogDlg();
+  explicit CLogDlg(const DataFilePaths& paths);
 
   void AddLog(std::int32_t kind, std::string text) override;
   // Puts one line at the top of the list, keeping at most 1000 lines.

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/main_frame.h"
 #include "dialogs/except_wnd_dlg.h"
 #include "dialogs/settings_logic.h"
 #include "framework/text_win.h"
@@ -27,14 +26,19 @@ constexpr Tool TOOLTIPS[] = {
 LPARAM Range(int low, int high) { return MAKELPARAM(high, low); }  // up-down ranges put the maximum first
 }  // namespace
 
-CSettingsDlg::CSettingsDlg(CMainFrame& frame)
+CSettingsDlg::CSettingsDlg(MonitorSettings& settings, const IdleMonitor& monitor, const LoadSampler& sampler,
+                           SettingsHost& host, const DataFilePaths& paths)
     : CDialog(IDD_SETTINGS),
-      m_frame(frame),
+      m_settings(settings),
+      m_monitor(monitor),
+      m_sampler(sampler),
+      m_host(host),
+      m_paths(paths),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 BOOL CSettingsDlg::OnInitDialog() {
-  const IdleMonitor& monitor = m_frame.m_monitor;
-  m_style = SettingsMeterStyle(m_frame.m_sampler.m_bCpuByIdleProcess != 0, 50);
+  const MonitorSettings& settings = m_settings;
+  m_style = SettingsMeterStyle(m_sampler.m_bCpuByIdleProcess, 50);
   m_meter.Create(m_hWnd, IDC_METER);
   m_meter.SetStyle(m_style);
 
@@ -51,22 +55,22 @@ BOOL CSettingsDlg::OnInitDialog() {
   SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETRANGE, 0, Range(1, CPU_BORDER_RANGE_MAX));
   SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETRANGE, 0, Range(1, INTERVAL_RANGE_MAX));
   SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETRANGE, 0, Range(1, MAX_TIME_RANGE_MAX));
-  SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETPOS, 0, monitor.CPUBorder);
-  SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, monitor.Interval);
-  SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, monitor.MAXTime);
+  SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETPOS, 0, settings.CPUBorder);
+  SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, settings.Interval);
+  SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, settings.MAXTime);
 
   // The items' order is the Method value.
   for (const char* name : METHOD_NAMES) {
     SendItemMessage(IDC_METHOD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenCp932(name).c_str()));
   }
-  SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(monitor.Method));
+  SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(settings.Method));
 
-  SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(monitor.ResumeReboot));
-  SendItemMessage(IDC_RETRY, BM_SETCHECK, static_cast<WPARAM>(monitor.Retry));
-  EnableTrafficBar(IDC_NETWORK_BAR, IDC_NETWORK_CHECK, monitor.Network != 0);
-  EnableTrafficBar(IDC_DISK_BAR, IDC_DISK_CHECK, monitor.Disk != 0);
+  SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(settings.ResumeReboot));
+  SendItemMessage(IDC_RETRY, BM_SETCHECK, static_cast<WPARAM>(settings.Retry));
+  EnableTrafficBar(IDC_NETWORK_BAR, IDC_NETWORK_CHECK, settings.Network != 0);
+  EnableTrafficBar(IDC_DISK_BAR, IDC_DISK_CHECK, settings.Disk != 0);
 
-  m_style.thresholdValue = monitor.CPUBorder;
+  m_style.thresholdValue = settings.CPUBorder;
   m_meter.SetStyle(m_style);
 
   SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
@@ -105,14 +109,14 @@ void CSettingsDlg::AddTooltips() {
 
 void CSettingsDlg::UpdateMeters() {
   if (!m_hWnd) return;
-  const IdleMonitor& monitor = m_frame.m_monitor;
-  m_meter.SetSamples(monitor.m_arCpuHistory);
-  SetItemText(IDC_NETWORK_TEXT, FormatTrafficCaption(monitor.m_nNetLoad, monitor.NETBorder));
-  SetItemText(IDC_DISK_TEXT, FormatTrafficCaption(monitor.m_nDiskLoad, monitor.DISKBorder));
+  m_meter.SetSamples(m_monitor.m_arCpuHistory);
+  SetItemText(IDC_NETWORK_TEXT, FormatTrafficCaption(m_monitor.m_nNetLoad, m_settings.NETBorder));
+  SetItemText(IDC_DISK_TEXT, FormatTrafficCaption(m_monitor.m_nDiskLoad, m_settings.DISKBorder));
   SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETPOS,
-                  static_cast<WPARAM>(LowLoadProgressPercent(monitor.m_nLowLoadCount, monitor.MAXTime, monitor.Interval)));
-  SendItemMessage(IDC_NETWORK_BAR, PBM_SETPOS, static_cast<WPARAM>(monitor.m_nNetLoad));
-  SendItemMessage(IDC_DISK_BAR, PBM_SETPOS, static_cast<WPARAM>(monitor.m_nDiskLoad));
+                  static_cast<WPARAM>(
+                      LowLoadProgressPercent(m_monitor.m_nLowLoadCount, m_settings.MAXTime, m_settings.Interval)));
+  SendItemMessage(IDC_NETWORK_BAR, PBM_SETPOS, static_cast<WPARAM>(m_monitor.m_nNetLoad));
+  SendItemMessage(IDC_DISK_BAR, PBM_SETPOS, static_cast<WPARAM>(m_monitor.m_nDiskLoad));
 }
 
 void CSettingsDlg::ApplySettings() {
@@ -123,11 +127,10 @@ void CSettingsDlg::ApplySettings() {
       static_cast<std::int32_t>(SendItemMessage(IDC_METHOD, CB_GETCURSEL)),
   };
   const AppliedSettings applied = ApplySettingsInput(input);
-  IdleMonitor& monitor = m_frame.m_monitor;
-  monitor.CPUBorder = applied.CPUBorder;
-  monitor.Interval = applied.Interval;
-  monitor.MAXTime = applied.MAXTime;
-  monitor.Method = applied.Method;
+  m_settings.CPUBorder = applied.CPUBorder;
+  m_settings.Interval = applied.Interval;
+  m_settings.MAXTime = applied.MAXTime;
+  m_settings.Method = applied.Method;
   // A cut value is shown in its field.
   if (applied.cpuBorderCut) SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETPOS, 0, applied.CPUBorder);
   if (applied.intervalCut) SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, applied.Interval);
@@ -135,8 +138,8 @@ void CSettingsDlg::ApplySettings() {
 
   m_style.scaleMinimum = 0;
   m_style.scaleMaximum = 100;
-  m_style.thresholdValue = monitor.CPUBorder;
-  m_frame.SaveSettings();
+  m_style.thresholdValue = m_settings.CPUBorder;
+  m_host.SaveSettings();
   m_meter.SetStyle(m_style);  // empty until the restarted monitor's next tick
 }
 
@@ -147,30 +150,31 @@ void CSettingsDlg::OnOK() {
 
 void CSettingsDlg::OnCheckBox(int id) {
   const bool ticked = SendItemMessage(id, BM_GETCHECK) != BST_UNCHECKED;
-  IdleMonitor& monitor = m_frame.m_monitor;
   switch (id) {
     case IDC_RESUME_REBOOT:
-      monitor.ResumeReboot = ticked ? 1 : 0;
+      m_settings.ResumeReboot = ticked ? 1 : 0;
       break;
     case IDC_RETRY:
-      monitor.Retry = ticked ? 1 : 0;
+      m_settings.Retry = ticked ? 1 : 0;
       break;
     case IDC_NETWORK_CHECK:
       EnableWindow(GetDlgItem(IDC_NETWORK_BAR), ticked);
-      monitor.Network = ticked ? 1 : 0;
+      m_settings.Network = ticked ? 1 : 0;
       break;
     case IDC_DISK_CHECK:
       EnableWindow(GetDlgItem(IDC_DISK_BAR), ticked);
-      monitor.Disk = ticked ? 1 : 0;
+      m_settings.Disk = ticked ? 1 : 0;
       break;
     default:
       break;
   }
 }
 
+// Owned by this dialog, which stays disabled meanwhile: a second
+// registration dialog cannot be opened on top of the first.
 void CSettingsDlg::OnExceptWindows() {
-  CExceptWndDlg dialog;
-  dialog.DoModal(nullptr);
+  CExceptWndDlg dialog(m_paths);
+  dialog.DoModal(m_hWnd);
 }
 
 INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -180,7 +184,7 @@ INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         ApplySettings();
         return TRUE;
       case IDC_SHOW_LOG:
-        m_frame.OnShowLog();
+        m_host.ShowLog();
         return TRUE;
       case IDC_EXCEPT_BUTTON:
         OnExceptWindows();

@@ -1,22 +1,36 @@
 // CSettingsDlg: the settings dialog with the live load display. It keeps
-// no copy of the settings: it reads and writes the main window's fields.
+// no copy of the settings: it reads and writes the program's own.
 #pragma once
 
+#include "data/data_paths.h"
+#include "data/monitor_settings.h"
 #include "dialogs/load_meter_drawing.h"
 #include "dialogs/load_meter_win.h"
 #include "framework/dialog.h"
+#include "monitor/idle_monitor.h"
+#include "monitor/load_sampler.h"
 
 namespace sopora {
 
-class CMainFrame;
-
-class CSettingsDlg : public CDialog {
+// What the dialog asks of the program around it.
+class SettingsHost {
  public:
-  explicit CSettingsDlg(CMainFrame& frame);
+  virtual ~SettingsHost() = default;
+  // Stores the settings in Sopora.ini and starts the idle count again.
+  virtual void SaveSettings() = 0;
+  virtual void ShowLog() = 0;
+};
 
-  // Refreshes the graph, the two figures and the three bars from the main
-  // window's state; called every tick, shown or not.
-  void UpdateMeters();
+class CSettingsDlg : public CDialog, public LiveDisplay {
+ public:
+  // `monitor` and `sampler` give the live figures; `paths` the exception
+  // list the registration dialog edits.
+  CSettingsDlg(MonitorSettings& settings, const IdleMonitor& monitor, const LoadSampler& sampler, SettingsHost& host,
+               const DataFilePaths& paths);
+
+  // Refreshes the graph, the two figures and the three bars from the
+  // monitoring state; called every tick, shown or not.
+  void UpdateMeters() override;
   // Stores what the fields hold (cut to their maxima) and restarts
   // monitoring.
   void ApplySettings();
@@ -32,7 +46,11 @@ class CSettingsDlg : public CDialog {
   void AddTooltips();
   void OnExceptWindows();
 
-  CMainFrame& m_frame;
+  MonitorSettings& m_settings;
+  const IdleMonitor& m_monitor;
+  const LoadSampler& m_sampler;
+  SettingsHost& m_host;
+  const DataFilePaths& m_paths;
   HICON m_hIcon;  // shared resource icon
   CLoadMeter m_meter;
   LoadMeterStyle m_style;

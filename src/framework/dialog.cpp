@@ -1,6 +1,7 @@
 #include "framework/dialog.h"
 
 #include "framework/text_win.h"
+#include "framework/window.h"
 
 namespace sopora {
 
@@ -78,7 +79,8 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND dialog, UINT message, WPARAM wPa
   try {
     result = self->DialogProc(message, wParam, lParam);
   } catch (...) {
-    result = FALSE;  // nothing may unwind into the dialog manager
+    ReportCurrentException();  // nothing may unwind into the dialog manager
+    result = FALSE;
   }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(dialog, DWLP_USER, 0);

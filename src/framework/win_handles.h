@@ -9,7 +9,7 @@
 
 namespace sopora {
 
-template <class Handle, auto Release, Handle Empty = nullptr>
+template <class Handle, auto Free, Handle Empty = nullptr>
 class UniqueHandle {
  public:
   UniqueHandle() = default;
@@ -29,15 +29,21 @@ class UniqueHandle {
   Handle Get() const { return m_handle; }
   explicit operator bool() const { return m_handle != Empty; }
   void Reset(Handle handle = Empty) {
-    if (m_handle != Empty) Release(m_handle);
+    if (m_handle != Empty) Free(m_handle);
     m_handle = handle;
   }
+  // Gives up ownership.
+  Handle Release() { return std::exchange(m_handle, Empty); }
 
  private:
   Handle m_handle = Empty;
 };
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
+// CreateFileW reports failure as INVALID_HANDLE_VALUE; the owner keeps it as empty.
+inline UniqueKernelHandle FileHandle(HANDLE handle) {
+  return UniqueKernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniquePen = UniqueHandle<HPEN, DeleteObject>;

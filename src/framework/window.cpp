@@ -1,6 +1,31 @@
 #include "framework/window.h"
 
+#include <exception>
+
 namespace sopora {
+
+namespace {
+std::function<void(const char*)>& FailureHandler() {
+  static std::function<void(const char*)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetUnexpectedFailureHandler(std::function<void(const char*)> handler) { FailureHandler() = std::move(handler); }
+
+void ReportCurrentException() noexcept {
+  try {
+    try {
+      throw;
+    } catch (const std::exception& exception) {
+      if (FailureHandler()) FailureHandler()(exception.what());
+    } catch (...) {
+      if (FailureHandler()) FailureHandler()("unknown exception");
+    }
+  } catch (...) {
+    // Reporting failed too (no memory, say): nothing more can be done.
+  }
+}
 
 CWnd::~CWnd() {
   if (m_hWnd && IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
@@ -46,6 +71,7 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT message, WPARAM wParam
     result = self->WindowProc(message, wParam, lParam);
   } catch (...) {
     // Nothing may unwind into the system's code; the message counts as handled.
+    ReportCurrentException();
     result = 0;
   }
   if (message == WM_NCDESTROY) {

@@ -5,7 +5,15 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace sopora {
+
+// Receives what an exception said that reached a window or dialog procedure
+// (nothing may unwind into the system's code); the program logs it.
+void SetUnexpectedFailureHandler(std::function<void(const char* what)> handler);
+// Hands the exception being handled to that handler; never throws.
+void ReportCurrentException() noexcept;
 
 class CWnd {
  public:

@@ -1,51 +1,34 @@
-// Exception-window detection: which open windows count, and whether a
-// registered title pattern matches one of them.
-#include <string_view>
+#include "monitor/exception_windows.h"
 
-#include "data/data_store.h"
 #include "data/text_field.h"
 
 namespace sopora {
 
 namespace {
-constexpr std::string_view IGNORED_TITLE = "Program Manager";      // the desktop itself
-constexpr std::string_view IGNORED_CLASS = "tooltips_class32";     // tooltips carry titles too
+constexpr std::string_view IGNORED_TITLE = "Program Manager";   // the desktop itself
+constexpr std::string_view IGNORED_CLASS = "tooltips_class32";  // tooltips carry titles too
 
-// The filters of one enumerated window, in the order the platform calls are
-// cheapest to make; only windows a user would call "open" are kept.
-bool CollectTopWindow(WindowSource& windows, WindowId window, ExceptWndEntry& entry) {
-  const std::string title = windows.Title(window);
+// The title of a window a user would call "open", or nothing. The checks go
+// in the order the platform calls are cheapest to make.
+bool TitleOfOpenWindow(WindowSource& windows, WindowId window, std::string& title, std::string& className) {
+  title = windows.Title(window);
   if (title.empty() || !windows.IsVisible(window) || windows.HasParent(window)) return false;
   if (title == IGNORED_TITLE) return false;
-  const std::string className = windows.ClassName(window);
-  if (className == IGNORED_CLASS) return false;
-  CopyTextToField(entry.title, title);
-  CopyTextToField(entry.className, className);
-  return true;
+  className = windows.ClassName(window);
+  return className != IGNORED_CLASS;
 }
 }  // namespace
 
-int CDataStore::EnumTopWindows(std::vector<ExceptWndEntry>& out) {
-  m_services.windows.ForEachTopWindow([&](WindowId window) {
+int EnumTopWindows(WindowSource& windows, std::vector<ExceptWndEntry>& out) {
+  windows.ForEachTopWindow([&](WindowId window) {
+    std::string title, className;
+    if (!TitleOfOpenWindow(windows, window, title, className)) return;
     ExceptWndEntry entry;
-    if (CollectTopWindow(m_services.windows, window, entry)) out.push_back(entry);
+    CopyTextToField(entry.title, title);
+    CopyTextToField(entry.className, className);
+    out.push_back(entry);
   });
   return static_cast<int>(out.size());
-}
-
-bool CDataStore::IsExceptWindowPresent() {
-  std::vector<ExceptWndEntry> patterns;
-  LoadExceptWnd(patterns);
-  if (patterns.empty()) return false;  // nothing registered: no need to look at windows
-
-  std::vector<ExceptWndEntry> windows;
-  if (EnumTopWindows(windows) == 0) return false;
-  for (const ExceptWndEntry& pattern : patterns) {
-    for (const ExceptWndEntry& window : windows) {
-      if (MatchWildcard(TextOfField(pattern.title), TextOfField(window.title))) return true;
-    }
-  }
-  return false;
 }
 
 // Greedy matching that remembers only the position after the last "*":
@@ -53,7 +36,7 @@ bool CDataStore::IsExceptWindowPresent() {
 // rest is tried again. Earlier stars never need revisiting, so the work is
 // bounded by pattern length x text length instead of growing exponentially
 // with the number of stars.
-bool CDataStore::MatchWildcard(std::string_view pattern, std::string_view text) {
+bool MatchWildcard(std::string_view pattern, std::string_view text) {
   constexpr std::size_t NO_STAR = std::string_view::npos;
   std::size_t p = 0;
   std::size_t t = 0;
@@ -75,6 +58,51 @@ bool CDataStore::MatchWildcard(std::string_view pattern, std::string_view text) 
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+ExceptionWindowDetector::ExceptionWindowDetector(CDataStore& store, FileSystem& files, DataPath listFile,
+                                                 WindowSource& windows)
+    : m_store(store), m_files(files), m_listFile(std::move(listFile)), m_windows(windows) {}
+
+void ExceptionWindowDetector::RefreshPatterns() {
+  // Stamped before reading: a change made while it is read shows next time.
+  const std::optional<FileStamp> stamp = m_files.Stamp(m_listFile);
+  if (stamp && stamp == m_listStamp) return;
+
+  std::vector<ExceptWndEntry> entries;
+  const bool read = m_store.LoadExceptWnd(entries);  // its messages may come up here
+  m_listStamp = read ? stamp : std::nullopt;
+  m_patterns.clear();
+  for (const ExceptWndEntry& entry : entries) m_patterns.emplace_back(TextOfField(entry.title));
+  m_nonMatchingTitles.clear();  // known for the old list only
+}
+
+bool ExceptionWindowDetector::MatchesAnyPattern(std::string_view title) const {
+  for (const std::string& pattern : m_patterns) {
+    if (MatchWildcard(pattern, title)) return true;
+  }
+  return false;
+}
+
+bool ExceptionWindowDetector::IsExceptWindowPresent() {
+  RefreshPatterns();
+  if (m_patterns.empty()) return false;  // nothing registered: no need to look at windows
+
+  ++m_tick;
+  bool present = false;
+  m_windows.ForEachTopWindow([&](WindowId window) {
+    std::string title, className;
+    if (present || !TitleOfOpenWindow(m_windows, window, title, className)) return;
+    if (const auto known = m_nonMatchingTitles.find(title); known != m_nonMatchingTitles.end()) {
+      known->second = m_tick;
+    } else if (MatchesAnyPattern(title)) {
+      present = true;
+    } else {
+      m_nonMatchingTitles.emplace(std::move(title), m_tick);
+    }
+  });
+  std::erase_if(m_nonMatchingTitles, [&](const auto& entry) { return entry.second != m_tick; });
+  return present;
 }
 
 }  // namespace sopora

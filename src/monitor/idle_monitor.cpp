@@ -43,23 +43,17 @@ std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_
   return text;
 }
 
-IdleMonitor::IdleMonitor(const IdleMonitorServices& services) : m_services(services) {}
+void SaveSettings(IniStore& ini, const MonitorSettings& settings, MonitorRestart& monitor) {
+  WriteMonitorSettings(ini, settings);
+  monitor.RestartMonitor();
+}
+
+IdleMonitor::IdleMonitor(const MonitorSettings& settings, const IdleMonitorServices& services)
+    : m_settings(settings), m_services(services) {}
 
 std::int32_t IdleMonitor::TargetTicks() const {
-  const std::int64_t target = std::int64_t{MAXTime} * 60 / std::max<std::int64_t>(Interval, 1);
+  const std::int64_t target = std::int64_t{m_settings.MAXTime} * 60 / std::max<std::int64_t>(m_settings.Interval, 1);
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(target, 1, std::numeric_limits<std::int32_t>::max()));
-}
-
-void IdleMonitor::LoadSettings(IniStore& ini) {
-  static_cast<MonitorSettings&>(*this) = ReadMonitorSettings(ini);
-  m_nLowLoadCount = 0;
-  m_bExceptWnd = 0;
-  m_bMonitoring = 1;
-}
-
-void IdleMonitor::SaveSettings(IniStore& ini) {
-  WriteMonitorSettings(ini, *this);
-  RestartMonitor();
 }
 
 void IdleMonitor::RestartMonitor() {
@@ -68,7 +62,7 @@ void IdleMonitor::RestartMonitor() {
   m_arCpuHistory.shrink_to_fit();
   m_arCpuHistory.resize(static_cast<std::size_t>(TargetTicks()), 0);
   m_nLowLoadCount = 0;
-  m_services.timers.SetTimer(TIMER_MONITOR, TimerPeriodMs(Interval));
+  m_services.timers.SetTimer(TIMER_MONITOR, TimerPeriodMs(m_settings.Interval));
 }
 
 void IdleMonitor::OnTimer(unsigned timerId) {
@@ -81,12 +75,12 @@ void IdleMonitor::OnInputActivity() { m_nLowLoadCount = 0; }
 void IdleMonitor::OnPauseResume() {
   if (m_bMonitoring) {
     m_services.log.AddLog(LOG_WARNING, "監視を一時的に停止しました");
-    m_bMonitoring = 0;
+    m_bMonitoring = false;
     m_services.tray.ShowPausedIcon();
   } else {
     RestartMonitor();
     m_services.log.AddLog(LOG_WARNING, "監視を再開しました");
-    m_bMonitoring = 1;
+    m_bMonitoring = true;
     m_services.tray.ShowNormalIcon();
   }
 }
@@ -121,17 +115,17 @@ void IdleMonitor::MonitorTick() {
 void IdleMonitor::UpdateExceptionHold(bool present) {
   if (!present) {
     m_services.timers.KillTimer(TIMER_BLINK);
-    m_bExceptWnd = 0;
-    m_bNormalIconShown = 1;
+    m_bExceptWnd = false;
+    m_bNormalIconShown = true;
     ShowStateIcon();
     return;
   }
   if (!m_bExceptWnd) m_services.timers.SetTimer(TIMER_BLINK, BLINK_PERIOD_MS);
-  m_bExceptWnd = 1;
+  m_bExceptWnd = true;
 }
 
 void IdleMonitor::CountLowLoad(std::int32_t cpu) {
-  if (cpu < CPUBorder && m_nNetLoad < NETBorder && m_nDiskLoad < DISKBorder) {
+  if (cpu < m_settings.CPUBorder && m_nNetLoad < m_settings.NETBorder && m_nDiskLoad < m_settings.DISKBorder) {
     ++m_nLowLoadCount;
     return;
   }
@@ -145,10 +139,10 @@ void IdleMonitor::CountLowLoad(std::int32_t cpu) {
 
 void IdleMonitor::BlinkStep() {
   if (m_bNormalIconShown) {
-    m_bNormalIconShown = 0;
+    m_bNormalIconShown = false;
     m_services.tray.ShowExceptIcon();
   } else {
-    m_bNormalIconShown = 1;
+    m_bNormalIconShown = true;
     ShowStateIcon();
   }
 }

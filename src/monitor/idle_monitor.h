@@ -62,6 +62,13 @@ class PowerTransition {
   virtual void DoPowerAction() = 0;
 };
 
+// Starting the idle count again, for the power transition (Retry, resume).
+class MonitorRestart {
+ public:
+  virtual ~MonitorRestart() = default;
+  virtual void RestartMonitor() = 0;
+};
+
 struct IdleMonitorServices {
   MonitorTimers& timers;
   LoadSource& loads;
@@ -72,33 +79,28 @@ struct IdleMonitorServices {
   PowerTransition& power;
 };
 
-// The settings and the monitoring state, named as the main window's members.
-class IdleMonitor : public MonitorSettings {
+// The monitoring state, named as the main window's members; it reads the
+// settings at every use, so an apply takes effect at once.
+class IdleMonitor : public MonitorRestart {
  public:
-  explicit IdleMonitor(const IdleMonitorServices& services);
+  IdleMonitor(const MonitorSettings& settings, const IdleMonitorServices& services);
 
   std::deque<std::int32_t> m_arCpuHistory;  // processor load in percent, oldest first
-  std::int32_t m_bMonitoring = 1;           // 0 while the user has paused monitoring
-  std::int32_t m_bExceptWnd = 0;            // an exception window was found at the last tick
+  bool m_bMonitoring = true;                // false while the user has paused monitoring
+  bool m_bExceptWnd = false;                // an exception window was found at the last tick
   std::int32_t m_nLowLoadCount = 0;         // consecutive low-load ticks
   std::int32_t m_nNetLoad = 0;              // network sample of the last tick
   std::int32_t m_nDiskLoad = 0;             // disk sample of the last tick
-  std::int32_t m_bNormalIconShown = 1;      // blink phase: the state picture is showing
+  bool m_bNormalIconShown = true;           // blink phase: the state picture is showing
 
   // Ticks of low load before the power action: MAXTime x 60 / Interval, and
   // at least 1 so that a hand-edited file can neither divide by zero nor
   // act on the first tick of a run that has not been low at all.
   std::int32_t TargetTicks() const;
 
-  // Reads the settings file (with its repairs) and starts in the
-  // monitoring state.
-  void LoadSettings(IniStore& ini);
-  // Writes all ten settings and restarts the count.
-  void SaveSettings(IniStore& ini);
-
   // Stops and restarts the monitoring timer with T zeros of history and a
   // zero count.
-  void RestartMonitor();
+  void RestartMonitor() override;
 
   void OnTimer(unsigned timerId);
   void OnInputActivity();
@@ -112,11 +114,17 @@ class IdleMonitor : public MonitorSettings {
   void UpdateExceptionHold(bool present);
   void CountLowLoad(std::int32_t cpu);
 
+  const MonitorSettings& m_settings;
   IdleMonitorServices m_services;
   bool m_inTick = false;  // a tick in progress (its message box or power call may pump messages)
 };
 
-// The load-report line of a busy tick that ends a long low-load run.
+// Writes all ten settings and starts the idle count again: every save, even
+// one that changes nothing, restarts the run.
+void SaveSettings(IniStore& ini, const MonitorSettings& settings, MonitorRestart& monitor);
+
+// The load-report line of a busy tick that ends a long low-load run. Its
+// lone ")" is kept: existing logs, and whatever reads them, have it.
 std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk);
 
 }  // namespace sopora

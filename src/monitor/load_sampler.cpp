@@ -45,7 +45,7 @@ bool LoadSampler::SetUpCounterQueries() {
 }
 
 bool LoadSampler::SetUpCpuQuery() {
-  m_bCpuByIdleProcess = 0;
+  m_bCpuByIdleProcess = false;
   if (AddCounterQuery(nullptr, "Processor", "_Total", "% Processor Time", m_hCpuQuery, m_hCpuCounter)) {
     m_log.AddLog(LOG_INFO, "CPU負荷監視クエリー生成成功");
     return true;
@@ -55,7 +55,7 @@ bool LoadSampler::SetUpCpuQuery() {
     m_log.AddLog(LOG_ERROR, "第２方式：CPU負荷監視クエリー生成失敗(\\Process(Idle)\\% Processor Time)");
     return false;
   }
-  m_bCpuByIdleProcess = 1;
+  m_bCpuByIdleProcess = true;
   m_log.AddLog(LOG_INFO, "CPU負荷監視クエリー生成成功");
   return true;
 }

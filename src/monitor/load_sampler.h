@@ -30,7 +30,7 @@ class LoadSampler : public LoadSource {
   std::int32_t ReadNetworkLoad() override;
   std::int32_t ReadDiskLoad() override;
 
-  std::int32_t m_bCpuByIdleProcess = 0;  // processor measured as 100 - idle process
+  bool m_bCpuByIdleProcess = false;  // processor measured as 100 - idle process
   PdhCounter m_hCpuCounter = 0;
   PdhQuery m_hCpuQuery = 0;
   PdhCounter m_hNetCounter = 0;

@@ -5,8 +5,9 @@
 
 namespace sopora {
 
-PowerController::PowerController(IdleMonitor& monitor, OperationLog& log, PowerApi& power, RebootPrompt& prompt)
-    : m_monitor(monitor), m_log(log), m_power(power), m_prompt(prompt) {}
+PowerController::PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power,
+                                 RebootPrompt& prompt, MonitorRestart& monitor)
+    : m_settings(settings), m_log(log), m_power(power), m_prompt(prompt), m_monitor(monitor) {}
 
 bool PowerController::IsNtPlatform() { return m_power.IsNtPlatform(); }
 
@@ -27,7 +28,7 @@ void PowerController::LogRefusal(const char* action, PowerRequestResult result) 
 
 void PowerController::Suspend(bool hibernate, const char* attempt, const char* failure) {
   m_log.AddLog(LOG_WARNING, attempt);
-  if (m_monitor.Retry == 1) {
+  if (m_settings.Retry == 1) {
     // Monitoring runs on, so a refused attempt is tried again later.
     m_log.AddLog(LOG_INFO, "カウンターリセット");
     m_monitor.RestartMonitor();
@@ -38,14 +39,14 @@ void PowerController::Suspend(bool hibernate, const char* attempt, const char* f
 void PowerController::DoPowerAction() {
   const bool nt = IsNtPlatform();
   if (nt) EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);
-  switch (m_monitor.Method) {
-    case 0:
+  switch (static_cast<PowerMethod>(m_settings.Method)) {
+    case PowerMethod::Standby:
       Suspend(false, "省電力状態検知のためスタンバイを試行します", "スタンバイへの移行");
       break;
-    case 1:
+    case PowerMethod::Hibernate:
       Suspend(true, "省電力状態検知のため休止状態を試行します", "休止状態への移行");
       break;
-    case 2:
+    case PowerMethod::Shutdown:
       m_log.AddLog(LOG_WARNING, "CPU負荷低下のためシャットダウンを試行します");
       if (nt) {
         LogRefusal("シャットダウン", m_power.ExitSession(EWX_POWEROFF_FORCE));
@@ -74,7 +75,7 @@ std::intptr_t PowerController::OnPowerBroadcast(std::uintptr_t event) {
     m_log.AddLog(LOG_RESUMED, "省電力状態から復帰しました");
     m_log.AddLog(LOG_INFO, "カウンターリセット");
     m_monitor.RestartMonitor();
-    if (m_monitor.ResumeReboot == 1) OfferReboot();
+    if (m_settings.ResumeReboot == 1) OfferReboot();
   }
   return 0;
 }

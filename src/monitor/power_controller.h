@@ -24,9 +24,10 @@ class RebootPrompt {
 
 class PowerController : public PowerTransition {
  public:
-  // `monitor` gives the settings and is restarted before standby (with
-  // Retry) and on resume.
-  PowerController(IdleMonitor& monitor, OperationLog& log, PowerApi& power, RebootPrompt& prompt);
+  // `monitor` is restarted before standby or hibernation (with Retry) and
+  // on resume.
+  PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power, RebootPrompt& prompt,
+                  MonitorRestart& monitor);
 
   void DoPowerAction() override;
   // WM_POWERBROADCAST; always answers 0.
@@ -44,10 +45,11 @@ class PowerController : public PowerTransition {
   void LogRefusal(const char* action, PowerRequestResult result);
   void OfferReboot();
 
-  IdleMonitor& m_monitor;
+  const MonitorSettings& m_settings;
   OperationLog& m_log;
   PowerApi& m_power;
   RebootPrompt& m_prompt;
+  MonitorRestart& m_monitor;
   bool m_countdownOpen = false;
 };
 

@@ -161,7 +161,7 @@ class SoporaProcess {
   // The folder's name carries the test runner's process id: a hook library
   // that another process still has loaded keeps an earlier run's folder.
   explicit SoporaProcess(const std::wstring& name) : m_folder(name + L" " + std::to_wstring(GetCurrentProcessId())) {
-    for (const wchar_t* file : {L"Sopora.exe", L"SoporaHook.dll", L"pdh.dll"}) {
+    for (const wchar_t* file : {L"Sopora.exe", L"SoporaHook.dll"}) {
       std::filesystem::copy_file(ProgramFolder() / file, m_folder.File(file),
                                  std::filesystem::copy_options::overwrite_existing);
     }
@@ -288,12 +288,14 @@ class SoporaProcess {
     return found;
   }
 
- private:
+  // The folder of the test program, where the programs under test are.
   static std::filesystem::path ProgramFolder() {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return std::filesystem::path(path).parent_path();
   }
+
+ private:
   static std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);

@@ -6,60 +6,10 @@
 #include <cmath>
 
 #include "remote_list.h"
-#include "sopora_driver.h"
+#include "scenario_support.h"
 
 namespace sopora::e2e {
 namespace {
-
-const char* const SETTINGS_TITLE = "Sopora 環境設定";
-const char* const LOG_TITLE = "Sopora動作ログﾞ";
-const char* const EXCEPT_TITLE = "例外ウィンドウ登録";
-const char* const EDIT_TITLE = "例外ウィンドウ編集";
-const char* const RUNNING_TITLE = "動作中アプリケーション一覧";
-
-std::string ControlText(HWND dialog, int id) {
-  wchar_t text[512] = {};
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000,
-                      &ignored);
-  return NarrowCp932(text);
-}
-
-void SetControlText(HWND dialog, int id, const std::string& text) {
-  const std::wstring wide = WidenCp932(text);
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_NORMAL,
-                      10000, &ignored);
-}
-
-// A button press, handled when this returns.
-void Click(HWND dialog, int id) {
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &ignored);
-}
-
-// A button press that opens a modal dialog: do not wait for it.
-void ClickAndGoOn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-LRESULT ControlMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(GetDlgItem(dialog, id), message, wParam, 0, SMTO_NORMAL, 10000, &result);
-  return static_cast<LRESULT>(result);
-}
-
-std::string IniText(const SoporaProcess& sopora) {
-  const Bytes bytes = ReadFileBytes(sopora.File(L"Sopora.ini"));
-  return std::string(bytes.begin(), bytes.end());
-}
-
-bool IniHas(const SoporaProcess& sopora, const std::string& line) {
-  return IniText(sopora).find(line + "\r\n") != std::string::npos;
-}
-
-HWND ShowSettings(SoporaProcess& sopora) {
-  sopora.Command(32780);
-  return sopora.WaitForWindowTitled(SETTINGS_TITLE);
-}
 
 // Pixels of the screen (the Wine desktop) under a window's client area.
 class ClientPixels {
@@ -256,20 +206,6 @@ TEST(DialogsE2e, ExceptionWindowsAreRegisteredByTypingAndFromTheRunningList) {
   EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), expected);
 }
 
-Bytes LogFileOf(const std::vector<LogLine>& lines) {
-  Bytes bytes{0x01};
-  for (const LogLine& line : lines) {
-    LogRecord record;
-    std::memset(&record, 0, sizeof record);
-    record.kind = line.kind;
-    record.time = {2026, 12, 1, 7, 9, 5, 3, 0};
-    CopyTextToField(record.text, line.text);
-    bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(&record),
-                 reinterpret_cast<const std::uint8_t*>(&record) + sizeof record);
-  }
-  return bytes;
-}
-
 TEST(DialogsE2e, TheLogViewerListsTheNewestLineFirst) {
   SoporaProcess sopora(L"log viewer");
   std::vector<LogLine> earlier;
@@ -317,17 +253,6 @@ TEST(DialogsE2e, TheLogViewerKeepsAThousandLines) {
 
 namespace sopora::e2e {
 namespace {
-
-// The application's message boxes of the process, as (text) lines.
-std::vector<HWND> MessageBoxesOf(const SoporaProcess& sopora) {
-  std::vector<HWND> boxes;
-  for (HWND window : WindowsOf(sopora.ProcessId(), L"#32770")) {
-    if (IsWindowVisible(window) && WindowText(window) == "Sopora") boxes.push_back(window);
-  }
-  return boxes;
-}
-
-std::string MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
 
 TEST(DialogsE2e, AReadOnlyLogIsReportedAtStartAndTheLinesStillReachTheViewer) {
   SoporaProcess sopora(L"read-only log");

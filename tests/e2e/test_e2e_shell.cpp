@@ -4,7 +4,7 @@
 // windows, and the shell's own messages.
 #include <gtest/gtest.h>
 
-#include "sopora_driver.h"
+#include "scenario_support.h"
 
 namespace sopora::e2e {
 namespace {
@@ -14,18 +14,6 @@ namespace {
 // every ten minutes, so the test's own ticks are the only ones.
 const std::string SIX_TICKS = "MAXTime=60\r\nInterval=600\r\n";
 
-const std::vector<LogLine> STARTUP = {
-    {0, "*** Sopora の各機能を初期化します ***"},
-    {0, "CPU負荷監視クエリー生成成功"},
-    {0, "ネットワーク送受量監視クエリー生成成功"},
-    {0, "ディスク読書量監視クエリー生成成功"},
-    {0, "カウンターリセット"},
-    {0, "監視タイマー開始"},
-    {0, "I/Oフック開始"},
-    {0, "Sopora が起動しました"},
-    {0, "タスクトレイにアイコンを登録しました"},
-};
-const LogLine STANDBY_ATTEMPT{1, "省電力状態検知のためスタンバイを試行します"};
 const LogLine COUNTER_RESET{0, "カウンターリセット"};
 
 // A fresh run of six low ticks: nothing for five, the standby attempt on

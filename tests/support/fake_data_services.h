@@ -1,9 +1,11 @@
 // In-memory doubles for the data layer's seams.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,31 +20,52 @@ namespace sopora {
 class FakeFileSystem : public FileSystem {
  public:
   std::map<DataPath, Bytes> files;
-  std::vector<DataPath> readOnly;                  // refused by ReadForUpdate, Create and Replace
-  bool folderWritable = true;                      // false: nothing can be created
+  std::vector<DataPath> readOnly;                  // refused by ReadForUpdate, Create, Replace and MoveAside
+  std::vector<DataPath> heldElsewhere;             // open in another program without sharing: the same refusals
+  bool folderWritable = true;                      // false: no new file can be made; existing ones can be rewritten
   std::optional<std::size_t> failWritesAfterBytes; // a disk that fills up part-way
   bool failReplace = false;
-  std::optional<DataPath> moduleDirectory = DataPath("C:\\Tools\\Sopora\\");
   int createCount = 0;
+  int reads = 0;
+  std::map<DataPath, std::uint64_t> writes;        // how often each file was written, for its stamp
 
-  std::optional<DataPath> ModuleDirectory() override { return moduleDirectory; }
   bool Exists(const DataPath& path) override { return files.count(path) != 0; }
-  std::optional<Bytes> ReadForUpdate(const DataPath& path) override {
-    if (!Exists(path) || IsReadOnly(path)) return std::nullopt;
-    return files[path];
+  FileContent ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) override {
+    ++reads;
+    if (!Exists(path) || Refuses(path)) return {};
+    if (files[path].size() > maxBytes) return {FileContent::Status::TooLarge, {}};
+    return {FileContent::Status::Read, files[path]};
   }
   std::unique_ptr<OutputFile> Create(const DataPath& path) override;
   bool Replace(const DataPath& from, const DataPath& to) override {
-    if (failReplace || IsReadOnly(to) || !Exists(from)) return false;
+    if (failReplace || Refuses(to) || !Exists(from)) return false;
     files[to] = std::move(files[from]);
     files.erase(from);
+    ++writes[to];
     return true;
   }
-  void Remove(const DataPath& path) override { files.erase(path); }
+  bool MoveAside(const DataPath& from, const DataPath& to) override {
+    if (Refuses(from) || !Exists(from) || Refuses(to)) return false;
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    ++writes[to];
+    return true;
+  }
+  void Remove(const DataPath& path) override {
+    files.erase(path);
+    std::erase(readOnly, path);
+  }
+  // A test that puts new bytes into `files` has changed the file too.
+  std::optional<FileStamp> Stamp(const DataPath& path) override {
+    if (!Exists(path)) return std::nullopt;
+    const Bytes& bytes = files[path];
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return FileStamp{std::hash<std::string_view>{}(content), bytes.size(), writes[path]};
+  }
 
-  bool IsReadOnly(const DataPath& path) const {
-    for (const DataPath& p : readOnly) if (p == path) return true;
-    return false;
+  bool Refuses(const DataPath& path) const {
+    return std::find(readOnly.begin(), readOnly.end(), path) != readOnly.end() ||
+           std::find(heldElsewhere.begin(), heldElsewhere.end(), path) != heldElsewhere.end();
   }
   std::vector<DataPath> Paths() const {
     std::vector<DataPath> paths;
@@ -73,8 +96,9 @@ class FakeOutputFile : public OutputFile {
 
 inline std::unique_ptr<OutputFile> FakeFileSystem::Create(const DataPath& path) {
   ++createCount;
-  if (!folderWritable || IsReadOnly(path)) return nullptr;
+  if (Refuses(path) || (!folderWritable && !Exists(path))) return nullptr;
   files[path].clear();
+  ++writes[path];
   return std::make_unique<FakeOutputFile>(*this, path);
 }
 
@@ -125,12 +149,12 @@ class FakeWindowSource : public WindowSource {
   bool HasParent(WindowId w) override { return windows[w].hasParent; }
 };
 
-// A CDataStore wired to in-memory doubles.
+// In-memory doubles for a CDataStore, with the files beside the program.
 struct FakeDataServices {
   FakeFileSystem files;
   RecordingNotifier notifier;
   FakeWindowSource windows;
-  DataStoreServices services{files, notifier, windows};
+  DataFilePaths paths = DataFilePathsIn("C:\\Tools\\Sopora\\", "C:\\Tools\\Sopora\\");
 };
 
 }  // namespace sopora

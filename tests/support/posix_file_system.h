@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,12 +17,11 @@ class PosixFileSystem : public FileSystem {
  public:
   explicit PosixFileSystem(bool syncOnFlush) : m_sync(syncOnFlush) {}
 
-  std::optional<DataPath> ModuleDirectory() override { return std::nullopt; }
   bool Exists(const DataPath& path) override { return ::access(path.c_str(), F_OK) == 0; }
-  std::optional<Bytes> ReadForUpdate(const DataPath& path) override {
+  FileContent ReadForUpdate(const DataPath& path, std::uint64_t) override {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    if (!in) return {};
+    return {FileContent::Status::Read, Bytes(std::istreambuf_iterator<char>(in), {})};
   }
   std::unique_ptr<OutputFile> Create(const DataPath& path) override {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -31,7 +31,15 @@ class PosixFileSystem : public FileSystem {
   bool Replace(const DataPath& from, const DataPath& to) override {
     return std::rename(from.c_str(), to.c_str()) == 0;
   }
+  bool MoveAside(const DataPath& from, const DataPath& to) override { return Replace(from, to); }
   void Remove(const DataPath& path) override { ::unlink(path.c_str()); }
+  std::optional<FileStamp> Stamp(const DataPath& path) override {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileStamp{static_cast<std::uint64_t>(info.st_ino), static_cast<std::uint64_t>(info.st_size),
+                     static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                         static_cast<std::uint64_t>(info.st_mtim.tv_nsec)};
+  }
 
  private:
   class File : public OutputFile {

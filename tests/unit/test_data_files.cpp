@@ -2,6 +2,7 @@
 // load messages, the record limit and the crash-safe rewrite.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "data/data_store.h"
@@ -56,36 +57,15 @@ Bytes WndFile(const std::vector<std::string>& titles, std::size_t trailing = 0) 
 class DataFilesTest : public ::testing::Test {
  protected:
   FakeDataServices fake;
-  CDataStore store{fake.services};
+  CDataStore store{fake.files, fake.notifier, fake.paths};
 
   std::vector<LogRecord> Loaded() {
     std::vector<LogRecord> records;
     store.GetLogRecords(records);
     return records;
   }
-  Bytes& LogBytes() { return fake.files.files[g_strLogFile]; }
+  Bytes& LogBytes() { return fake.files.files[fake.paths.logFile]; }
 };
-
-TEST_F(DataFilesTest, ConstructorPlacesTheFourFilesBesideTheExecutable) {
-  struct Case {
-    std::optional<DataPath> moduleDirectory;
-    std::string expectedPrefix;
-  };
-  const Case cases[] = {
-      {DataPath("C:\\Tools\\Sopora\\"), "C:\\Tools\\Sopora\\"},
-      {DataPath("C:\\Program Files\\My Tools\\"), "C:\\Program Files\\My Tools\\"},
-      {DataPath("D:\\ツール\\表示\\"), "D:\\ツール\\表示\\"},  // trail bytes 0x5C must not split the name
-      {std::nullopt, ""},                                      // unknown folder: relative to the current one
-  };
-  for (const Case& c : cases) {
-    fake.files.moduleDirectory = c.moduleDirectory;
-    CDataStore another(fake.services);
-    EXPECT_EQ(g_strIniFile.string(), c.expectedPrefix + "Sopora.ini");
-    EXPECT_EQ(g_strLogFile.string(), c.expectedPrefix + "Sopora.dat");
-    EXPECT_EQ(g_strWndFile.string(), c.expectedPrefix + "SoporaWnd.dat");
-    EXPECT_EQ(g_strHelpFile.string(), c.expectedPrefix + "Help\\index.htm");
-  }
-}
 
 TEST_F(DataFilesTest, MissingLogIsCreatedAsTheVersionByteAndTheFirstAppendMakes277Bytes) {
   store.LoadLog();
@@ -105,7 +85,7 @@ TEST_F(DataFilesTest, LoadingTakesEveryWholeRecordAndIgnoresATrailingPart) {
     std::size_t trailing;
   };
   for (const Case c : {Case{0, 0}, Case{1, 0}, Case{3, 1}, Case{3, 100}, Case{2, 275}, Case{1200, 17}}) {
-    fake.files.files[g_strLogFile] = LogFile(c.records, c.trailing);
+    fake.files.files[fake.paths.logFile] = LogFile(c.records, c.trailing);
     store.LoadLog();
     const std::vector<LogRecord> loaded = Loaded();
     ASSERT_EQ(loaded.size(), static_cast<std::size_t>(c.records)) << c.records << "+" << c.trailing;
@@ -115,7 +95,7 @@ TEST_F(DataFilesTest, LoadingTakesEveryWholeRecordAndIgnoresATrailingPart) {
     EXPECT_TRUE(fake.notifier.shown.empty());
   }
   // The next rewrite drops the partial record: 1 + 276 x (n + 1) bytes.
-  fake.files.files[g_strLogFile] = LogFile(3, 100);
+  fake.files.files[fake.paths.logFile] = LogFile(3, 100);
   store.LoadLog();
   store.AppendLog(Record(99));
   EXPECT_EQ(LogBytes().size(), 1u + 276u * 4u);
@@ -133,19 +113,21 @@ TEST_F(DataFilesTest, AForeignOrEmptyLogIsReportedOnceAndNotParsed) {
   };
   for (const Case& c : cases) {
     fake.notifier.shown.clear();
-    fake.files.files[g_strLogFile] = c.content;
+    fake.files.files[fake.paths.logFile] = c.content;
     store.LoadLog();
     EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{LOG_WRONG_VERSION}) << c.name;
     EXPECT_TRUE(Loaded().empty()) << c.name;
-    // The next append writes our format with what is in memory.
+    // The next append writes our format with what is in memory, and the
+    // file it could not read is kept beside it.
     store.AppendLog(Record(1));
     EXPECT_EQ(LogBytes().size(), 277u) << c.name;
     EXPECT_EQ(LogBytes()[0], 0x01) << c.name;
+    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile)], c.content) << c.name;
   }
 }
 
 TEST_F(DataFilesTest, TheThousandAndFirstRecordPushesOutTheOldest) {
-  fake.files.files[g_strLogFile] = LogFile(1000);
+  fake.files.files[fake.paths.logFile] = LogFile(1000);
   store.LoadLog();
   store.AppendLog(Record(5000));
 
@@ -156,12 +138,17 @@ TEST_F(DataFilesTest, TheThousandAndFirstRecordPushesOutTheOldest) {
   EXPECT_EQ(LogBytes().size(), 276001u);
 }
 
-TEST_F(DataFilesTest, AnOversizedLogShrinksByOneRecordPerAppend) {
-  fake.files.files[g_strLogFile] = LogFile(1005);
+TEST_F(DataFilesTest, AnOversizedLogIsCutToTheNewestThousandAtItsFirstRewrite) {
+  fake.files.files[fake.paths.logFile] = LogFile(1500);
   store.LoadLog();
-  EXPECT_EQ(Loaded().size(), 1005u);  // nothing is dropped while loading
-  store.AppendLog(Record(1));
-  EXPECT_EQ(Loaded().size(), 1005u);
+  EXPECT_EQ(Loaded().size(), 1500u);  // nothing is dropped while loading
+  store.AppendLog(Record(9999));
+  const std::vector<LogRecord> loaded = Loaded();
+  ASSERT_EQ(loaded.size(), 1000u);
+  EXPECT_EQ(TextOfField(loaded.front().text), "message 501");
+  EXPECT_EQ(TextOfField(loaded.back().text), "message 9999");
+  EXPECT_EQ(LogBytes().size(), 276001u);
+  EXPECT_FALSE(fake.files.Exists(KeptAsidePath(fake.paths.logFile)));  // it was ours: nothing to keep
 }
 
 TEST_F(DataFilesTest, LogTextIsCutToTheFieldAtACharacterBoundary) {
@@ -190,7 +177,7 @@ TEST_F(DataFilesTest, LogTextIsCutToTheFieldAtACharacterBoundary) {
 TEST_F(DataFilesTest, ALoadedTextWithoutNulEndsAtTheFieldsEnd) {
   Bytes file = LogFile(1);
   std::memset(file.data() + 1 + 20, 'x', 256);
-  fake.files.files[g_strLogFile] = file;
+  fake.files.files[fake.paths.logFile] = file;
   store.LoadLog();
   ASSERT_EQ(Loaded().size(), 1u);
   EXPECT_EQ(TextOfField(Loaded()[0].text), std::string(256, 'x'));
@@ -199,8 +186,8 @@ TEST_F(DataFilesTest, ALoadedTextWithoutNulEndsAtTheFieldsEnd) {
 }
 
 TEST_F(DataFilesTest, AReadOnlyLogCannotBeOpenedAndLaterAppendsStayInMemory) {
-  fake.files.files[g_strLogFile] = LogFile(2);
-  fake.files.readOnly.push_back(g_strLogFile);
+  fake.files.files[fake.paths.logFile] = LogFile(2);
+  fake.files.readOnly.push_back(fake.paths.logFile);
   store.LoadLog();
   EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{LOG_CANNOT_OPEN});
   EXPECT_TRUE(Loaded().empty());
@@ -210,7 +197,7 @@ TEST_F(DataFilesTest, AReadOnlyLogCannotBeOpenedAndLaterAppendsStayInMemory) {
   EXPECT_EQ(Loaded().size(), 2u);
   EXPECT_EQ(LogBytes(), LogFile(2));  // untouched
   EXPECT_EQ(fake.notifier.shown.size(), 1u);
-  EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{g_strLogFile});  // no temporary left behind
+  EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile});  // no temporary left behind
 }
 
 TEST_F(DataFilesTest, ALogThatCannotBeCreatedStartsEmptyAndAppendsRetry) {
@@ -218,7 +205,7 @@ TEST_F(DataFilesTest, ALogThatCannotBeCreatedStartsEmptyAndAppendsRetry) {
   store.LoadLog();
   EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{LOG_CANNOT_CREATE});
   store.AppendLog(Record(1));
-  EXPECT_FALSE(fake.files.Exists(g_strLogFile));
+  EXPECT_FALSE(fake.files.Exists(fake.paths.logFile));
 
   fake.files.folderWritable = true;  // the folder became writable
   store.AppendLog(Record(2));
@@ -241,14 +228,14 @@ TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileWhole) {
     fake.files.failWritesAfterBytes.reset();
     fake.files.failReplace = false;
     fake.files.files.clear();
-    fake.files.files[g_strLogFile] = LogFile(3);
+    fake.files.files[fake.paths.logFile] = LogFile(3);
     store.LoadLog();
 
     fake.files.failWritesAfterBytes = c.failAfter;
     fake.files.failReplace = c.failReplace;
     store.AppendLog(Record(100));
     EXPECT_EQ(LogBytes(), LogFile(3)) << c.name;
-    EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{g_strLogFile}) << c.name;
+    EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile}) << c.name;
     EXPECT_EQ(Loaded().size(), 4u) << c.name;
 
     fake.files.failWritesAfterBytes.reset();
@@ -290,8 +277,8 @@ TEST_F(DataFilesTest, ExceptionListLoadCases) {
     fake.files.files.clear();
     fake.files.readOnly.clear();
     fake.notifier.shown.clear();
-    if (c.content) fake.files.files[g_strWndFile] = *c.content;
-    if (c.readOnly) fake.files.readOnly.push_back(g_strWndFile);
+    if (c.content) fake.files.files[fake.paths.wndFile] = *c.content;
+    if (c.readOnly) fake.files.readOnly.push_back(fake.paths.wndFile);
 
     std::vector<ExceptWndEntry> entries(3);  // replaced, not appended to
     store.LoadExceptWnd(entries);
@@ -300,7 +287,7 @@ TEST_F(DataFilesTest, ExceptionListLoadCases) {
     EXPECT_EQ(titles, c.expectedTitles) << c.name;
     EXPECT_EQ(fake.notifier.shown, c.expectedMessages) << c.name;
     if (!c.content) {
-      EXPECT_EQ(fake.files.files[g_strWndFile], Bytes{0x01}) << c.name;
+      EXPECT_EQ(fake.files.files[fake.paths.wndFile], Bytes{0x01}) << c.name;
     }
   }
 }
@@ -316,21 +303,189 @@ TEST_F(DataFilesTest, EveryFailingExceptionListLoadShowsItsMessageAgain) {
 TEST_F(DataFilesTest, SavingTheExceptionListWritesEntriesInOrder) {
   const std::string long259(259, 'w');
   store.SaveExceptWnd({});
-  EXPECT_EQ(fake.files.files[g_strWndFile], Bytes{0x01});
+  EXPECT_EQ(fake.files.files[fake.paths.wndFile], Bytes{0x01});
 
   store.SaveExceptWnd({Pattern("b*"), Pattern("a?c"), Pattern(long259)});
-  const Bytes& file = fake.files.files[g_strWndFile];
+  const Bytes& file = fake.files.files[fake.paths.wndFile];
   EXPECT_EQ(file, WndFile({"b*", "a?c", long259}));
   EXPECT_EQ(file[1 + 2 * 520 + 259], 0);  // the 259-byte pattern keeps its NUL
   for (std::size_t i = 260; i < 520; ++i) ASSERT_EQ(file[1 + 2 * 520 + i], 0);
 }
 
 TEST_F(DataFilesTest, ASaveThatCannotHappenKeepsTheOldList) {
-  fake.files.files[g_strWndFile] = WndFile({"keep me"});
-  fake.files.readOnly.push_back(g_strWndFile);
+  fake.files.files[fake.paths.wndFile] = WndFile({"keep me"});
+  fake.files.readOnly.push_back(fake.paths.wndFile);
   store.SaveExceptWnd({Pattern("new")});
-  EXPECT_EQ(fake.files.files[g_strWndFile], WndFile({"keep me"}));
+  EXPECT_EQ(fake.files.files[fake.paths.wndFile], WndFile({"keep me"}));
   EXPECT_TRUE(fake.notifier.shown.empty());
+}
+
+// A file that exists but was not loaded is someone's data: the first
+// rewrite moves it aside (one copy, .old) instead of writing over it, and
+// waits while it cannot be moved.
+TEST_F(DataFilesTest, AnUnreadLogIsKeptAsideBeforeTheFirstRewrite) {
+  const DataPath kept = KeptAsidePath(fake.paths.logFile);
+  struct Case {
+    const char* name;
+    Bytes content;
+    bool heldElsewhere;
+    bool readOnly;
+    std::string message;
+    bool keptAside;  // after the first append
+  };
+  const Case cases[] = {
+      {"our own log", LogFile(3), false, false, "", false},
+      {"another version", LogFile(3, 0, 0x02), false, false, LOG_WRONG_VERSION, true},
+      {"damaged first byte", LogFile(2, 0, 0xFF), false, false, LOG_WRONG_VERSION, true},
+      {"held by another program", LogFile(800), true, false, LOG_CANNOT_OPEN, false},
+      {"read-only: stays as it is", LogFile(2), false, true, LOG_CANNOT_OPEN, false},
+  };
+  for (const Case& c : cases) {
+    fake.files.files = {{fake.paths.logFile, c.content}, {kept, Bytes{0x01, 0x02}}};  // .old of an earlier time
+    fake.files.heldElsewhere.clear();
+    fake.files.readOnly.clear();
+    fake.notifier.shown.clear();
+    if (c.heldElsewhere) fake.files.heldElsewhere.push_back(fake.paths.logFile);
+    if (c.readOnly) fake.files.readOnly.push_back(fake.paths.logFile);
+    store.LoadLog();
+    EXPECT_EQ(fake.notifier.shown, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
+        << c.name;
+
+    store.AppendLog(Record(100));
+    const bool written = LogBytes() != c.content;
+    EXPECT_EQ(fake.files.files[kept], c.keptAside ? c.content : Bytes({0x01, 0x02})) << c.name;
+    EXPECT_EQ(written, !c.heldElsewhere && !c.readOnly) << c.name;
+    EXPECT_EQ(fake.files.files.count(fake.paths.logFile.native() + DataPath(".new").native()), 0u) << c.name;
+  }
+}
+
+TEST_F(DataFilesTest, AHeldLogIsKeptAsideOnceItIsReleasedAndNothingIsLost) {
+  fake.files.files[fake.paths.logFile] = LogFile(800);
+  fake.files.heldElsewhere.push_back(fake.paths.logFile);
+  store.LoadLog();
+  store.AppendLog(Record(1));
+  store.AppendLog(Record(2));
+  EXPECT_EQ(LogBytes(), LogFile(800));  // still held: not a byte written
+  EXPECT_EQ(Loaded().size(), 2u);
+
+  fake.files.heldElsewhere.clear();
+  store.AppendLog(Record(3));
+  EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile)], LogFile(800));
+  EXPECT_EQ(LogBytes().size(), 1u + 3u * 276u);
+  store.AppendLog(Record(4));  // moved once: from now on the file is ours
+  EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile)], LogFile(800));
+  EXPECT_EQ(LogBytes().size(), 1u + 4u * 276u);
+}
+
+TEST_F(DataFilesTest, ARewriteNeverFailsWhereTheInPlaceRewriteWouldWork) {
+  const DataPath temporary(fake.paths.logFile.native() + DataPath(".new").native());
+  struct Case {
+    const char* name;
+    bool folderWritable;
+    bool staleReadOnlyTemporary;
+  };
+  for (const Case c : {Case{"no new file can be made in the folder", false, false},
+                       Case{"a crash left a read-only temporary", true, true}}) {
+    fake.files.files = {{fake.paths.logFile, LogFile(2)}};
+    fake.files.folderWritable = c.folderWritable;
+    fake.files.readOnly.clear();
+    if (c.staleReadOnlyTemporary) {
+      fake.files.files[temporary] = Bytes(9, 0x7E);
+      fake.files.readOnly.push_back(temporary);
+    }
+    store.LoadLog();
+    store.AppendLog(Record(5));
+    EXPECT_EQ(LogBytes().size(), 1u + 3u * 276u) << c.name;
+    EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile}) << c.name;
+  }
+}
+
+TEST_F(DataFilesTest, AnExceptionListThatFailedToLoadIsKeptAsideWhenTheDialogSaves) {
+  const DataPath kept = KeptAsidePath(fake.paths.wndFile);
+  const Bytes tooLarge = WndFile(std::vector<std::string>(EXCEPT_WND_ENTRY_LIMIT + 1, "x"));
+  struct Case {
+    const char* name;
+    Bytes content;
+    bool heldAtLoad;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"held by another program while loading", WndFile({"*ゲーム*", "*動画*"}), true, WND_CANNOT_OPEN},
+      {"another version", Bytes{0x02, 'x'}, false, WND_WRONG_VERSION},
+      {"larger than any list of ours", tooLarge, false, WND_WRONG_VERSION},
+  };
+  for (const Case& c : cases) {
+    fake.files.files = {{fake.paths.wndFile, c.content}};
+    fake.files.heldElsewhere.clear();
+    fake.notifier.shown.clear();
+    if (c.heldAtLoad) fake.files.heldElsewhere.push_back(fake.paths.wndFile);
+    std::vector<ExceptWndEntry> entries;
+    EXPECT_FALSE(store.LoadExceptWnd(entries)) << c.name;
+    EXPECT_TRUE(entries.empty()) << c.name;
+    EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{c.message}) << c.name;
+
+    fake.files.heldElsewhere.clear();  // released by the time the user presses 登録
+    store.SaveExceptWnd({Pattern("new")});
+    EXPECT_EQ(fake.files.files[kept], c.content) << c.name;
+    EXPECT_EQ(fake.files.files[fake.paths.wndFile], WndFile({"new"})) << c.name;
+  }
+}
+
+TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
+  class Folders : public DataFolders {
+   public:
+    std::optional<DataPath> program;
+    bool programWritable = true;
+    bool perUserCanBeMade = true;
+    std::vector<std::string> besideProgram;  // readable files there
+    std::vector<std::string> copied;
+    std::optional<DataPath> ProgramFolder() override { return program; }
+    std::optional<DataPath> PerUserFolder() override { return DataPath("C:\\Users\\ユーザー\\AppData\\Local\\Sopora\\"); }
+    bool CanCreateFilesIn(const DataPath&) override { return programWritable; }
+    bool CreateFolder(const DataPath&) override { return perUserCanBeMade; }
+    bool CopyIfAbsent(const DataPath& from, const DataPath&) override {
+      for (const std::string& name : besideProgram) {
+        if (!from.string().ends_with("\\" + name)) continue;
+        copied.push_back(name);
+        return true;
+      }
+      return false;
+    }
+  };
+  const std::string perUser = "C:\\Users\\ユーザー\\AppData\\Local\\Sopora\\";
+  struct Case {
+    const char* name;
+    std::optional<DataPath> program;
+    bool writable;
+    bool perUserCanBeMade;
+    std::string dataFolder;
+    std::string helpFolder;
+    std::vector<std::string> copied;
+  };
+  const Case cases[] = {
+      {"a folder of one's own", DataPath("C:\\Tools\\Sopora\\"), true, true, "C:\\Tools\\Sopora\\",
+       "C:\\Tools\\Sopora\\", {}},
+      // trail bytes 0x5C must not split the name
+      {"Shift JIS folder name", DataPath("D:\\ツール\\表示\\"), true, true, "D:\\ツール\\表示\\", "D:\\ツール\\表示\\", {}},
+      {"under Program Files", DataPath("C:\\Program Files\\Sopora\\"), false, true, perUser,
+       "C:\\Program Files\\Sopora\\", {"Sopora.ini", "SoporaWnd.dat"}},
+      {"no per-user folder either", DataPath("C:\\Program Files\\Sopora\\"), false, false,
+       "C:\\Program Files\\Sopora\\", "C:\\Program Files\\Sopora\\", {}},
+      {"unknown program folder: the current one", std::nullopt, false, true, "", "", {}},
+  };
+  for (const Case& c : cases) {
+    Folders folders;
+    folders.program = c.program;
+    folders.programWritable = c.writable;
+    folders.perUserCanBeMade = c.perUserCanBeMade;
+    folders.besideProgram = {"Sopora.ini", "SoporaWnd.dat"};
+    const DataFilePaths paths = LocateDataFiles(folders);
+    EXPECT_EQ(paths.iniFile.string(), c.dataFolder + "Sopora.ini") << c.name;
+    EXPECT_EQ(paths.logFile.string(), c.dataFolder + "Sopora.dat") << c.name;
+    EXPECT_EQ(paths.wndFile.string(), c.dataFolder + "SoporaWnd.dat") << c.name;
+    EXPECT_EQ(paths.helpFile.string(), c.helpFolder + "Help\\index.htm") << c.name;
+    EXPECT_EQ(folders.copied, c.copied) << c.name;
+  }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// Which open windows count, and the exception test over the list file.
+// Which open windows count, and the exception test over the list file:
+// read again only when the file changed, titles not matched twice, and
+// never a match missed for it.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "data/data_store.h"
+#include "monitor/exception_windows.h"
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
 
@@ -25,7 +28,10 @@ Bytes ListFile(const std::vector<std::string>& patterns) {
 class ExceptionWindowsTest : public ::testing::Test {
  protected:
   FakeDataServices fake;
-  CDataStore store{fake.services};
+  CDataStore store{fake.files, fake.notifier, fake.paths};
+  ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
+
+  void SetList(const std::vector<std::string>& patterns) { fake.files.files[fake.paths.wndFile] = ListFile(patterns); }
 };
 
 TEST_F(ExceptionWindowsTest, OnlyVisibleTitledUnownedWindowsAreCollected) {
@@ -41,7 +47,7 @@ TEST_F(ExceptionWindowsTest, OnlyVisibleTitledUnownedWindowsAreCollected) {
   };
   std::vector<ExceptWndEntry> collected(1);  // appended to, not emptied
   std::memset(collected.data(), 0, sizeof(ExceptWndEntry));
-  EXPECT_EQ(store.EnumTopWindows(collected), 4);
+  EXPECT_EQ(EnumTopWindows(fake.windows, collected), 4);
   std::vector<std::pair<std::string, std::string>> seen;
   for (std::size_t i = 1; i < collected.size(); ++i) {
     seen.emplace_back(TextOfField(collected[i].title), TextOfField(collected[i].className));
@@ -50,7 +56,7 @@ TEST_F(ExceptionWindowsTest, OnlyVisibleTitledUnownedWindowsAreCollected) {
                       {"Untitled - Notepad", "Notepad"}, {"program manager", "Other"}, {"メモ帳 - 文書.txt", "Notepad"}}));
 }
 
-TEST_F(ExceptionWindowsTest, TheTestReadsTheListEveryTimeAndMatchesTitles) {
+TEST_F(ExceptionWindowsTest, TheTestFollowsTheListAndMatchesTitles) {
   fake.windows.windows = {{"Untitled - Notepad"}, {"Hidden player", "x", false}, {"動画 - プレーヤー"}};
   struct Case {
     std::optional<std::vector<std::string>> list;  // nullopt: no file
@@ -68,19 +74,75 @@ TEST_F(ExceptionWindowsTest, TheTestReadsTheListEveryTimeAndMatchesTitles) {
   };
   for (const Case& c : cases) {
     fake.files.files.clear();
-    if (c.list) fake.files.files[g_strWndFile] = ListFile(*c.list);
+    if (c.list) SetList(*c.list);
     fake.windows.enumerations = 0;
-    EXPECT_EQ(store.IsExceptWindowPresent(), c.present);
+    EXPECT_EQ(detector.IsExceptWindowPresent(), c.present);
     EXPECT_EQ(fake.windows.enumerations, c.enumerations);
   }
 }
 
 TEST_F(ExceptionWindowsTest, NoQualifyingWindowMeansNoException) {
-  fake.files.files[g_strWndFile] = ListFile({"*"});
+  SetList({"*"});
   fake.windows.windows = {{"Program Manager", "Progman"}};
-  EXPECT_FALSE(store.IsExceptWindowPresent());
+  EXPECT_FALSE(detector.IsExceptWindowPresent());
   fake.windows.windows.push_back({"x"});
-  EXPECT_TRUE(store.IsExceptWindowPresent());
+  EXPECT_TRUE(detector.IsExceptWindowPresent());
+}
+
+TEST_F(ExceptionWindowsTest, TheListIsReadAgainOnlyWhenItsFileChangedOrCouldNotBeRead) {
+  fake.windows.windows = {{"Untitled - Notepad"}};
+  // A list that cannot be read brings its message back at every check.
+  SetList({"*Paint"});
+  fake.files.heldElsewhere.push_back(fake.paths.wndFile);
+  EXPECT_FALSE(detector.IsExceptWindowPresent());
+  EXPECT_FALSE(detector.IsExceptWindowPresent());
+  EXPECT_EQ(fake.notifier.shown.size(), 2u);
+
+  fake.files.heldElsewhere.clear();
+  fake.files.reads = 0;
+  EXPECT_FALSE(detector.IsExceptWindowPresent());
+  EXPECT_FALSE(detector.IsExceptWindowPresent());
+  EXPECT_EQ(fake.files.reads, 1);
+
+  SetList({"*Notepad"});  // saved by the dialog: seen at the next tick
+  EXPECT_TRUE(detector.IsExceptWindowPresent());
+  EXPECT_EQ(fake.files.reads, 2);
+
+  // Held for a moment (a virus scan, a backup) but unchanged: the list
+  // read before still holds, and no message comes up.
+  fake.files.heldElsewhere.push_back(fake.paths.wndFile);
+  EXPECT_TRUE(detector.IsExceptWindowPresent());
+  EXPECT_EQ(fake.notifier.shown.size(), 2u);
+}
+
+// Titles found not to match are not matched again; each row changes one
+// thing between two ticks that must still be seen.
+TEST_F(ExceptionWindowsTest, KnownTitlesNeverHideAMatch) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> listBefore, listAfter;
+    std::vector<std::string> titlesBefore, titlesAfter;
+    bool presentAfter;
+  };
+  const Case cases[] = {
+      {"a pattern added for an open window", {"*Paint"}, {"*Paint", "*Notepad"}, {"a - Notepad"}, {"a - Notepad"}, true},
+      {"a title that changes to a matching one", {"*動画*"}, {"*動画*"}, {"ブラウザー"}, {"動画 - ブラウザー"}, true},
+      {"a window that comes back", {"*Notepad"}, {"*Notepad"}, {"x"}, {"x", "a - Notepad"}, true},
+      {"the matching window goes", {"*Notepad"}, {"*Notepad"}, {"a - Notepad", "x"}, {"x"}, false},
+      {"the pattern removed", {"*Notepad"}, {"*Paint"}, {"a - Notepad"}, {"a - Notepad"}, false},
+  };
+  for (const Case& c : cases) {
+    ExceptionWindowDetector fresh(store, fake.files, fake.paths.wndFile, fake.windows);
+    SetList(c.listBefore);
+    fake.windows.windows.clear();
+    for (const std::string& title : c.titlesBefore) fake.windows.windows.push_back({title});
+    fresh.IsExceptWindowPresent();
+    fresh.IsExceptWindowPresent();
+    SetList(c.listAfter);
+    fake.windows.windows.clear();
+    for (const std::string& title : c.titlesAfter) fake.windows.windows.push_back({title});
+    EXPECT_EQ(fresh.IsExceptWindowPresent(), c.presentAfter) << c.name;
+  }
 }
 
 }  // namespace

@@ -14,14 +14,15 @@ using Calls = std::vector<std::string>;
 class IdleMonitorTest : public ::testing::Test {
  protected:
   EngineRecorder world;
-  IdleMonitor monitor{ServicesOf(world)};
+  MonitorSettings settings;
+  IdleMonitor monitor{settings, ServicesOf(world)};
 
   // Defaults, then the given duration and interval; monitoring started.
   void Start(std::int32_t maxTime = 5, std::int32_t interval = 1) {
     FakeIniStore ini;
-    monitor.LoadSettings(ini);
-    monitor.MAXTime = maxTime;
-    monitor.Interval = interval;
+    settings = ReadMonitorSettings(ini);
+    settings.MAXTime = maxTime;
+    settings.Interval = interval;
     monitor.RestartMonitor();
     world.Clear();
   }
@@ -215,8 +216,8 @@ TEST_F(IdleMonitorTest, OutOfRangeSettingsGiveAUsableTimerAndTarget) {
       {1, INT32_MAX, 1, "SetTimer 1000 2147483647"},
   };
   for (const Case& c : cases) {
-    monitor.MAXTime = c.maxTime;
-    monitor.Interval = c.interval;
+    settings.MAXTime = c.maxTime;
+    settings.Interval = c.interval;
     EXPECT_EQ(monitor.TargetTicks(), c.target);
     if (c.target > 1000000) continue;  // do not fill a history of that size
     world.Clear();
@@ -255,22 +256,19 @@ TEST_F(IdleMonitorTest, OtherTimersAreIgnored) {
   EXPECT_TRUE(world.calls.empty());
 }
 
-TEST_F(IdleMonitorTest, LoadingStartsMonitoringAndSavingRestartsTheCount) {
+TEST_F(IdleMonitorTest, AFreshMonitorMonitorsAndSavingRestartsTheCount) {
   FakeIniStore ini;
   ini.values = {{"MAXTime", 2}, {"Interval", 4}, {"Method", 1}};
-  monitor.m_bMonitoring = 0;
-  monitor.m_nLowLoadCount = 9;
-  monitor.m_bExceptWnd = 1;
-  monitor.LoadSettings(ini);
-  EXPECT_EQ(monitor.m_bMonitoring, 1);
+  settings = ReadMonitorSettings(ini);
+  EXPECT_TRUE(monitor.m_bMonitoring);
   EXPECT_EQ(monitor.m_nLowLoadCount, 0);
-  EXPECT_EQ(monitor.m_bExceptWnd, 0);
-  EXPECT_EQ(monitor.Method, 1);
+  EXPECT_FALSE(monitor.m_bExceptWnd);
+  EXPECT_EQ(settings.Method, 1);
   EXPECT_EQ(monitor.TargetTicks(), 30);
 
   monitor.m_nLowLoadCount = 9;
   world.Clear();
-  monitor.SaveSettings(ini);
+  SaveSettings(ini, settings, monitor);
   EXPECT_EQ(ini.writes.size(), 10u);
   EXPECT_EQ(world.calls, (Calls{"KillTimer 1000", "SetTimer 1000 4000"}));
   EXPECT_EQ(monitor.m_nLowLoadCount, 0);

@@ -14,15 +14,16 @@ using Calls = std::vector<std::string>;
 class PowerTest : public ::testing::Test {
  protected:
   EngineRecorder world;
-  IdleMonitor monitor{ServicesOf(world)};
-  PowerController power{monitor, world, world, world};
+  MonitorSettings settings;
+  IdleMonitor monitor{settings, ServicesOf(world)};
+  PowerController power{settings, world, world, world, monitor};
 
   void Configure(std::int32_t method, std::int32_t retry, std::int32_t resumeReboot = 0) {
     FakeIniStore ini;
-    monitor.LoadSettings(ini);
-    monitor.Method = method;
-    monitor.Retry = retry;
-    monitor.ResumeReboot = resumeReboot;
+    settings = ReadMonitorSettings(ini);
+    settings.Method = method;
+    settings.Retry = retry;
+    settings.ResumeReboot = resumeReboot;
     world.Clear();
   }
 };

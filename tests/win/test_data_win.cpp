@@ -10,7 +10,7 @@
 #include "data/data_store.h"
 #include "data/monitor_settings.h"
 #include "data/win32_services.h"
-#include "monitor/window_source_win.h"
+#include "framework/win_handles.h"
 #include "support/default_settings.h"
 #include "support/fake_data_services.h"
 #include "win/support/temp_folder.h"
@@ -35,25 +35,25 @@ const char* const FIRST_SAVE =
 
 TEST(IniWin, AFirstSaveWritesTheElevenLinesInOrder) {
   TempFolder folder(L"ini-first");
-  SetDataFilePaths(folder.Directory());
-  Win32IniStore ini;
+  const DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
+  Win32IniStore ini(paths.iniFile);
   WriteMonitorSettings(ini, DefaultSettings());
-  EXPECT_EQ(ReadFileText(g_strIniFile), FIRST_SAVE);
+  EXPECT_EQ(ReadFileText(paths.iniFile), FIRST_SAVE);
 }
 
 TEST(IniWin, ASecondSaveKeepsEveryKeyInItsPlace) {
   TempFolder folder(L"ini-second");
-  SetDataFilePaths(folder.Directory());
-  WriteFileBytes(g_strIniFile, [] {
+  const DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
+  WriteFileBytes(paths.iniFile, [] {
     const std::string text = "; tuned by hand\r\n[PARAMATER]\r\nDisk=1\r\nMAXTime=30\r\nCPUBorder=15\r\n";
     return Bytes(text.begin(), text.end());
   }());
-  Win32IniStore ini;
+  Win32IniStore ini(paths.iniFile);
   MonitorSettings s = DefaultSettings();
   s.MAXTime = 45;
   WriteMonitorSettings(ini, s);
   WriteMonitorSettings(ini, s);  // and once more: nothing moves
-  EXPECT_EQ(ReadFileText(g_strIniFile),
+  EXPECT_EQ(ReadFileText(paths.iniFile),
             "; tuned by hand\r\n[PARAMATER]\r\nDisk=0\r\nMAXTime=45\r\nCPUBorder=20\r\n"
             "DISKBorder=500\r\nNETBorder=300\r\nInterval=1\r\nMethod=0\r\nResumeReboot=0\r\n"
             "Retry=0\r\nNetwork=0\r\n");
@@ -61,8 +61,8 @@ TEST(IniWin, ASecondSaveKeepsEveryKeyInItsPlace) {
 
 TEST(IniWin, AMissingFileLoadsTheDefaultsAndStaysMissing) {
   TempFolder folder(L"ini-missing");
-  SetDataFilePaths(folder.Directory());
-  Win32IniStore ini;
+  const DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
+  Win32IniStore ini(paths.iniFile);
   const MonitorSettings s = ReadMonitorSettings(ini);
   EXPECT_EQ(s.CPUBorder, 20);
   EXPECT_EQ(s.NETBorder, 300);
@@ -70,17 +70,17 @@ TEST(IniWin, AMissingFileLoadsTheDefaultsAndStaysMissing) {
   EXPECT_EQ(s.MAXTime, 5);
   EXPECT_EQ(s.Interval, 1);
   EXPECT_EQ(s.Method + s.ResumeReboot + s.Retry + s.Network + s.Disk, 0);
-  EXPECT_FALSE(std::filesystem::exists(g_strIniFile));
+  EXPECT_FALSE(std::filesystem::exists(paths.iniFile));
 }
 
 TEST(IniWin, HandEditedValuesAreRepaired) {
   TempFolder folder(L"ini-hand");
-  SetDataFilePaths(folder.Directory());
+  const DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
   const std::string text =
       "[PARAMATER]\r\nCPUBorder=abc\r\nNETBorder=999\r\nDISKBorder=-7\r\nMAXTime=-5\r\n"
       "Interval=999999999\r\nMethod=-1\r\n";
-  WriteFileBytes(g_strIniFile, Bytes(text.begin(), text.end()));
-  Win32IniStore ini;
+  WriteFileBytes(paths.iniFile, Bytes(text.begin(), text.end()));
+  Win32IniStore ini(paths.iniFile);
   const MonitorSettings s = ReadMonitorSettings(ini);
   EXPECT_EQ(s.CPUBorder, 20);   // not a number reads as 0
   EXPECT_EQ(s.NETBorder, 999);
@@ -95,30 +95,30 @@ class DataFilesWin : public ::testing::Test {
   TempFolder folder{L"data-files"};
   Win32FileSystem files;
   RecordingNotifier notifier;
-  Win32WindowSource windows;
-  DataStoreServices services{files, notifier, windows};
-
-  void SetUp() override { SetDataFilePaths(folder.Directory()); }
+  DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
 };
 
-TEST_F(DataFilesWin, TheConstructorTakesTheFolderOfTheRunningProgram) {
+TEST_F(DataFilesWin, TheFilesOfAProgramInAWritableFolderLieBesideIt) {
   wchar_t exe[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
   const std::wstring directory = std::filesystem::path(exe).parent_path().native() + L"\\";
-  CDataStore store(services);
-  EXPECT_EQ(g_strIniFile.native(), directory + L"Sopora.ini");
-  EXPECT_EQ(g_strLogFile.native(), directory + L"Sopora.dat");
-  EXPECT_EQ(g_strWndFile.native(), directory + L"SoporaWnd.dat");
-  EXPECT_EQ(g_strHelpFile.native(), directory + L"Help\\index.htm");
+  Win32DataFolders folders;
+  const DataFilePaths located = LocateDataFiles(folders);
+  EXPECT_EQ(located.iniFile.native(), directory + L"Sopora.ini");
+  EXPECT_EQ(located.logFile.native(), directory + L"Sopora.dat");
+  EXPECT_EQ(located.wndFile.native(), directory + L"SoporaWnd.dat");
+  EXPECT_EQ(located.helpFile.native(), directory + L"Help\\index.htm");
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    EXPECT_FALSE(entry.path().extension() == L".tmp") << entry.path();  // the probe left nothing
+  }
 }
 
 TEST_F(DataFilesWin, AMissingLogIsCreatedAndRewrittenWhole) {
-  CDataStore store(services);
-  SetDataFilePaths(folder.Directory());
+  CDataStore store(files, notifier, paths);
   store.LoadLog();
-  EXPECT_EQ(ReadFileBytes(g_strLogFile), Bytes{0x01});
+  EXPECT_EQ(ReadFileBytes(paths.logFile), Bytes{0x01});
   for (int i = 0; i < 3; ++i) store.AppendLog(MakeLogRecord(i, "監視を再開しました", NOON));
-  const Bytes file = ReadFileBytes(g_strLogFile);
+  const Bytes file = ReadFileBytes(paths.logFile);
   ASSERT_EQ(file.size(), 1u + 3u * 276u);
   EXPECT_EQ(std::string(file.begin() + 1 + 2 * 276 + 20, file.begin() + 1 + 2 * 276 + 38), "監視を再開しました");
   EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"Sopora.dat"});
@@ -126,12 +126,11 @@ TEST_F(DataFilesWin, AMissingLogIsCreatedAndRewrittenWhole) {
 }
 
 TEST_F(DataFilesWin, AReadOnlyLogCannotBeOpenedAndAppendsFailSilently) {
-  CDataStore store(services);
-  SetDataFilePaths(folder.Directory());
+  CDataStore store(files, notifier, paths);
   store.LoadLog();
   store.AppendLog(MakeLogRecord(0, "one", NOON));
-  const Bytes before = ReadFileBytes(g_strLogFile);
-  ASSERT_TRUE(SetFileAttributesW(g_strLogFile.c_str(), FILE_ATTRIBUTE_READONLY));
+  const Bytes before = ReadFileBytes(paths.logFile);
+  ASSERT_TRUE(SetFileAttributesW(paths.logFile.c_str(), FILE_ATTRIBUTE_READONLY));
 
   store.LoadLog();
   EXPECT_EQ(notifier.shown, std::vector<std::string>{"ログファイルを開けません。"});
@@ -140,7 +139,7 @@ TEST_F(DataFilesWin, AReadOnlyLogCannotBeOpenedAndAppendsFailSilently) {
 
   std::vector<LogRecord> inMemory;
   EXPECT_EQ(store.GetLogRecords(inMemory), 2);
-  EXPECT_EQ(ReadFileBytes(g_strLogFile), before);
+  EXPECT_EQ(ReadFileBytes(paths.logFile), before);
   EXPECT_EQ(notifier.shown.size(), 1u);
   EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"Sopora.dat"});
 }
@@ -176,41 +175,87 @@ class DiskFillsUp : public Win32FileSystem {
 
 TEST_F(DataFilesWin, ARewriteThatFailsPartWayLeavesTheOldFileIntact) {
   for (std::size_t room : {0u, 1u, 500u}) {
-    CDataStore writer(services);
-    SetDataFilePaths(folder.Directory());
+    CDataStore writer(files, notifier, paths);
     writer.SaveExceptWnd({});
     std::vector<ExceptWndEntry> entries(3);
     for (ExceptWndEntry& e : entries) std::memset(&e, 0, sizeof e);
     std::strcpy(entries[0].title, "*メモ帳");
     writer.SaveExceptWnd(entries);
-    const Bytes before = ReadFileBytes(g_strWndFile);
+    const Bytes before = ReadFileBytes(paths.wndFile);
     ASSERT_EQ(before.size(), 1u + 3u * 520u);
 
     DiskFillsUp full(room);
-    DataStoreServices failing{full, notifier, windows};
-    CDataStore store(failing);
-    SetDataFilePaths(folder.Directory());
+    CDataStore store(full, notifier, paths);
     entries.resize(1);
     store.SaveExceptWnd(entries);
-    EXPECT_EQ(ReadFileBytes(g_strWndFile), before) << room;
+    EXPECT_EQ(ReadFileBytes(paths.wndFile), before) << room;
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"SoporaWnd.dat"}) << room;
   }
 }
 
 TEST_F(DataFilesWin, AReadOnlyExceptionListKeepsItsContentOnSave) {
-  CDataStore store(services);
-  SetDataFilePaths(folder.Directory());
+  CDataStore store(files, notifier, paths);
   std::vector<ExceptWndEntry> entries(1);
   std::memset(entries.data(), 0, sizeof(ExceptWndEntry));
   std::strcpy(entries[0].title, "keep");
   store.SaveExceptWnd(entries);
-  const Bytes before = ReadFileBytes(g_strWndFile);
-  ASSERT_TRUE(SetFileAttributesW(g_strWndFile.c_str(), FILE_ATTRIBUTE_READONLY));
+  const Bytes before = ReadFileBytes(paths.wndFile);
+  ASSERT_TRUE(SetFileAttributesW(paths.wndFile.c_str(), FILE_ATTRIBUTE_READONLY));
   store.SaveExceptWnd({});
-  EXPECT_EQ(ReadFileBytes(g_strWndFile), before);
+  EXPECT_EQ(ReadFileBytes(paths.wndFile), before);
   std::vector<ExceptWndEntry> loaded;
   store.LoadExceptWnd(loaded);
   EXPECT_EQ(notifier.shown, std::vector<std::string>{"例外ウィンドウ定義ファイルを開けません。"});
+}
+
+TEST_F(DataFilesWin, ARewriteKeepsAHiddenFileHiddenAndGetsPastAStaleTemporary) {
+  WriteFileBytes(paths.logFile, Bytes{0x01});
+  ASSERT_TRUE(SetFileAttributesW(paths.logFile.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  const DataPath temporary(paths.logFile.native() + L".new");
+  WriteFileBytes(temporary, Bytes(7, 0x55));  // left by a crash, then made read-only and hidden
+  ASSERT_TRUE(SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+
+  CDataStore store(files, notifier, paths);
+  store.LoadLog();
+  store.AppendLog(MakeLogRecord(0, "監視タイマー開始", NOON));
+  EXPECT_EQ(ReadFileBytes(paths.logFile).size(), 277u);
+  EXPECT_TRUE(GetFileAttributesW(paths.logFile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+}
+
+TEST_F(DataFilesWin, AFileHeldWithoutWriteSharingIsNeitherReadNorMovedUntilReleased) {
+  WriteFileBytes(paths.logFile, Bytes{0x01, 0x02});
+  const UniqueKernelHandle held = FileHandle(CreateFileW(paths.logFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  const DataPath kept = KeptAsidePath(paths.logFile);
+  EXPECT_EQ(files.ReadForUpdate(paths.logFile, 1000).status, FileContent::Status::CannotOpen);
+  EXPECT_FALSE(files.MoveAside(paths.logFile, kept));
+  EXPECT_FALSE(RewriteFileAtomically(files, paths.logFile, Bytes{0x01}));
+  EXPECT_EQ(ReadFileBytes(paths.logFile), (Bytes{0x01, 0x02}));
+  EXPECT_TRUE(files.Stamp(paths.logFile).has_value());  // looking is still possible
+
+  const_cast<UniqueKernelHandle&>(held).Reset();
+  EXPECT_TRUE(files.MoveAside(paths.logFile, kept));
+  EXPECT_EQ(ReadFileBytes(kept), (Bytes{0x01, 0x02}));
+}
+
+TEST_F(DataFilesWin, AStampChangesWithARewriteAndOnlyThen) {
+  ASSERT_TRUE(RewriteFileAtomically(files, paths.wndFile, Bytes{0x01}));
+  const std::optional<FileStamp> first = files.Stamp(paths.wndFile);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(files.Stamp(paths.wndFile), first);
+  ASSERT_TRUE(RewriteFileAtomically(files, paths.wndFile, Bytes{0x01}));  // the same bytes again
+  EXPECT_NE(files.Stamp(paths.wndFile), first);
+  EXPECT_FALSE(files.Stamp(paths.iniFile).has_value());  // no file
+}
+
+TEST_F(DataFilesWin, AFileLargerThanItsLimitIsNotRead) {
+  WriteFileBytes(paths.wndFile, Bytes(2000, 0x01));
+  EXPECT_EQ(files.ReadForUpdate(paths.wndFile, 1999).status, FileContent::Status::TooLarge);
+  const FileContent whole = files.ReadForUpdate(paths.wndFile, 2000);
+  EXPECT_EQ(whole.status, FileContent::Status::Read);
+  EXPECT_EQ(whole.bytes.size(), 2000u);
 }
 
 }  // namespace

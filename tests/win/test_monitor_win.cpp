@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "data/data_store.h"
-#include "data/win32_services.h"
+#include "monitor/exception_windows.h"
 #include "data/text_field.h"
 #include "monitor/load_sampler.h"
 #include "monitor/pdh_counters_win.h"
@@ -117,13 +117,9 @@ TEST(WindowsWin, OnlyVisibleTitledUnownedWindowsAreCollected) {
   HWND untitled = make(L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr);
   ASSERT_TRUE(visible && hidden && owned && untitled);
 
-  Win32FileSystem files;
-  RecordingNotifier notifier;
   Win32WindowSource windows;
-  DataStoreServices services{files, notifier, windows};
-  CDataStore store(services);
   std::vector<ExceptWndEntry> collected;
-  store.EnumTopWindows(collected);
+  EnumTopWindows(windows, collected);
   std::vector<std::pair<std::string, std::string>> ours;
   for (const ExceptWndEntry& e : collected) {
     const std::string title(TextOfField(e.title));

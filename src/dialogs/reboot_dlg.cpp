@@ -1,4 +1,4 @@
-#include "monitor/reboot_dlg_win.h"
+#include "dialogs/reboot_dlg.h"
 
 #include <commctrl.h>
 
@@ -36,5 +36,12 @@ void CRebootDlg::StartTimer(unsigned id, unsigned periodMs) { ::SetTimer(m_hWnd,
 void CRebootDlg::Beep(std::uint32_t type) { MessageBeep(type); }
 
 void CRebootDlg::EndDialog(int result) { CDialog::EndDialog(result); }
+
+// No window of the program is showing when the machine wakes up: the
+// countdown stands alone, centred and brought to the foreground.
+bool RebootConfirmation::ConfirmReboot() {
+  CRebootDlg dialog;
+  return dialog.DoModal(nullptr) == IDOK;
+}
 
 }  // namespace sopora

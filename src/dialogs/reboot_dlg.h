@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/dialog.h"
+#include "monitor/power_controller.h"
 #include "monitor/reboot_countdown.h"
 
 namespace sopora {
@@ -23,6 +24,12 @@ class CRebootDlg : public CDialog, private CountdownView {
   void EndDialog(int result) override;
 
   RebootCountdown m_countdown;
+};
+
+// The restart after resume is confirmed through the countdown dialog.
+class RebootConfirmation : public RebootPrompt {
+ public:
+  bool ConfirmReboot() override;
 };
 
 }  // namespace sopora

@@ -1,0 +1,51 @@
+#include "app/tray_icon.h"
+
+#include <cwchar>
+
+#include "res/resource.h"
+
+namespace sopora {
+
+namespace {
+HICON LoadSmallIcon(int id) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+}
+}  // namespace
+
+void CTrayIcon::LoadIcons() {
+  m_hIconNormal.Reset(LoadSmallIcon(IDR_MAINFRAME));
+  m_hIconPaused.Reset(LoadSmallIcon(IDI_TRAY_PAUSED));
+  m_hIconExcept.Reset(LoadSmallIcon(IDI_TRAY_BLANK));
+}
+
+void CTrayIcon::AddTrayIcon(HWND owner) {
+  m_nidTray = NOTIFYICONDATAW{};
+  m_nidTray.cbSize = sizeof m_nidTray;
+  m_nidTray.hWnd = owner;
+  m_nidTray.uID = TRAY_ICON_ID;
+  m_nidTray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  m_nidTray.uCallbackMessage = WM_TRAY_NOTIFY;
+  m_nidTray.hIcon = m_hIconNormal.Get();
+  std::wcscpy(m_nidTray.szTip, L"Sopora");
+  m_log.AddLog(LOG_INFO, "タスクトレイにアイコンを登録しました");
+  Shell_NotifyIconW(NIM_ADD, &m_nidTray);
+  m_added = true;
+}
+
+void CTrayIcon::DeleteTrayIcon() {
+  if (!m_added) return;
+  Shell_NotifyIconW(NIM_DELETE, &m_nidTray);  // the shell only looks at the window and the id
+  m_added = false;
+}
+
+// The whole record goes again, so tooltip and callback are sent too.
+void CTrayIcon::ShowPicture(HICON icon) {
+  m_nidTray.hIcon = icon;
+  Shell_NotifyIconW(NIM_MODIFY, &m_nidTray);
+}
+
+void CTrayIcon::ShowNormalIcon() { ShowPicture(m_hIconNormal.Get()); }
+void CTrayIcon::ShowPausedIcon() { ShowPicture(m_hIconPaused.Get()); }
+void CTrayIcon::ShowExceptIcon() { ShowPicture(m_hIconExcept.Get()); }
+
+}  // namespace sopora

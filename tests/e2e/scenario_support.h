@@ -1,0 +1,125 @@
+// What the end-to-end scenarios share: the start-up log, the dialogs'
+// captions, reading and driving their controls, the settings file, and data
+// files to start the program with.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sopora_driver.h"
+
+namespace sopora::e2e {
+
+inline const std::vector<LogLine> STARTUP = {
+    {0, "*** Sopora の各機能を初期化します ***"},
+    {0, "CPU負荷監視クエリー生成成功"},
+    {0, "ネットワーク送受量監視クエリー生成成功"},
+    {0, "ディスク読書量監視クエリー生成成功"},
+    {0, "カウンターリセット"},
+    {0, "監視タイマー開始"},
+    {0, "I/Oフック開始"},
+    {0, "Sopora が起動しました"},
+    {0, "タスクトレイにアイコンを登録しました"},
+};
+inline const LogLine STANDBY_ATTEMPT{1, "省電力状態検知のためスタンバイを試行します"};
+inline const char* const SETTINGS_TITLE = "Sopora 環境設定";
+inline const char* const LOG_TITLE = "Sopora動作ログﾞ";
+inline const char* const EXCEPT_TITLE = "例外ウィンドウ登録";
+inline const char* const EDIT_TITLE = "例外ウィンドウ編集";
+inline const char* const RUNNING_TITLE = "動作中アプリケーション一覧";
+
+inline std::string ControlText(HWND dialog, int id) {
+  wchar_t text[512] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000,
+                      &ignored);
+  return NarrowCp932(text);
+}
+
+inline void SetControlText(HWND dialog, int id, const std::string& text) {
+  const std::wstring wide = WidenCp932(text);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_NORMAL,
+                      10000, &ignored);
+}
+
+// A button press, handled when this returns.
+inline void Click(HWND dialog, int id) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &ignored);
+}
+
+// A button press that opens a modal dialog: do not wait for it.
+inline void ClickAndGoOn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+inline LRESULT ControlMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, id), message, wParam, 0, SMTO_NORMAL, 10000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+inline std::string IniText(const SoporaProcess& sopora) {
+  const Bytes bytes = ReadFileBytes(sopora.File(L"Sopora.ini"));
+  return std::string(bytes.begin(), bytes.end());
+}
+
+inline bool IniHas(const SoporaProcess& sopora, const std::string& line) {
+  return IniText(sopora).find(line + "\r\n") != std::string::npos;
+}
+
+inline HWND ShowSettings(SoporaProcess& sopora) {
+  sopora.Command(32780);
+  return sopora.WaitForWindowTitled(SETTINGS_TITLE);
+}
+
+// The application's message boxes of the process, as (text) lines.
+inline std::vector<HWND> MessageBoxesOf(const SoporaProcess& sopora) {
+  std::vector<HWND> boxes;
+  for (HWND window : WindowsOf(sopora.ProcessId(), L"#32770")) {
+    if (IsWindowVisible(window) && WindowText(window) == "Sopora") boxes.push_back(window);
+  }
+  return boxes;
+}
+
+inline std::string MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
+
+// A data file of the given records, as the program writes it.
+template <class Record>
+Bytes RecordFileOf(const std::vector<Record>& records, std::uint8_t version = DATA_FILE_VERSION) {
+  Bytes bytes{version};
+  for (const Record& record : records) {
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(&record);
+    bytes.insert(bytes.end(), raw, raw + sizeof record);
+  }
+  return bytes;
+}
+
+inline Bytes LogFileOf(const std::vector<LogLine>& lines, std::uint8_t version = DATA_FILE_VERSION) {
+  std::vector<LogRecord> records;
+  for (const LogLine& line : lines) {
+    LogRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.kind = line.kind;
+    record.time = {2026, 12, 1, 7, 9, 5, 3, 0};
+    CopyTextToField(record.text, line.text);
+    records.push_back(record);
+  }
+  return RecordFileOf(records, version);
+}
+
+inline Bytes ListFileOf(const std::vector<std::string>& titles, std::uint8_t version = DATA_FILE_VERSION) {
+  std::vector<ExceptWndEntry> entries;
+  for (const std::string& title : titles) {
+    ExceptWndEntry entry;
+    std::memset(&entry, 0, sizeof entry);
+    CopyTextToField(entry.title, title);
+    entries.push_back(entry);
+  }
+  return RecordFileOf(entries, version);
+}
+
+}  // namespace sopora::e2e
