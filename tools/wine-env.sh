@@ -9,7 +9,7 @@ SOPORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No start-menu entries or file associations on the host; performance
-# counters from the stand-in pdh.dll beside the program (Wine's own cannot
+# counters from the stand-in pdh.dll in the system folder (Wine's own cannot
 # serve the counter paths Sopora uses).
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;pdh=n}
 
@@ -82,9 +82,26 @@ sopora_ensure_prefix() {
   sopora_as_wine_user touch "$stamp"
 }
 
-# Copies the Windows programs and libraries of a build folder to the stage.
+# Copies the Windows programs and libraries of a build's bin folder to the
+# stage, with the libraries a test plants beside the program.
 sopora_stage_binaries() {
   local from=$1
   cp -f "$from"/*.exe "$from"/*.dll "$SOPORA_STAGE"/ 2>/dev/null || true
+  if [ -d "$from/../planted" ]; then
+    mkdir -p "$SOPORA_STAGE/planted"
+    cp -f "$from/../planted"/*.dll "$SOPORA_STAGE/planted"/
+  fi
   [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown -R 65534:65534 "$SOPORA_STAGE"
+}
+
+# Installs a build's stand-ins for system libraries (the scripted pdh.dll)
+# where the system's own are found: Sopora loads them from the system
+# folder only, never from its own.
+sopora_install_stand_ins() {
+  local from=$1 system=$WINEPREFIX/drive_c/windows/system32 dll
+  for dll in "$from"/*.dll; do
+    [ -f "$dll" ] || continue
+    cp -f "$dll" "$system/"
+    [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown 65534:65534 "$system/$(basename "$dll")"
+  done
 }

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/about_dlg.h"
-
 namespace sopora {
 
 bool CSoporaApp::InitInstance() {
@@ -12,9 +10,11 @@ bool CSoporaApp::InitInstance() {
   InitCommonControlsEx(&controls);
 
   m_mutex.Reset(CreateMutexW(nullptr, TRUE, SINGLE_INSTANCE_MUTEX));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return false;  // silently: the running one carries on
+  // Silently: the running one carries on.
+  if (AnotherInstanceRuns(static_cast<bool>(m_mutex), GetLastError())) return false;
 
-  m_pMainWnd = std::make_unique<CMainFrame>();
+  Win32DataFolders folders;
+  m_pMainWnd = std::make_unique<CMainFrame>(LocateDataFiles(folders));
   if (!m_pMainWnd->LoadFrame()) return false;
   ShowWindow(m_pMainWnd->m_hWnd, SW_HIDE);
   UpdateWindow(m_pMainWnd->m_hWnd);
@@ -24,11 +24,7 @@ bool CSoporaApp::InitInstance() {
 int CSoporaApp::Run() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // Keyboard navigation for the two modeless dialogs.
-    const HWND dialogs[] = {m_pMainWnd->m_dlgSettings.m_hWnd, m_pMainWnd->m_dlgLog.m_hWnd};
-    bool handled = false;
-    for (HWND dialog : dialogs) handled = handled || (dialog && IsDialogMessageW(dialog, &message));
-    if (handled) continue;
+    if (m_pMainWnd->RouteToDialogs(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -36,11 +32,6 @@ int CSoporaApp::Run() {
   // counter, or a quit from outside): no hooks and no tray icon stay behind.
   m_pMainWnd.reset();
   return static_cast<int>(message.wParam);
-}
-
-void CSoporaApp::OnAppAbout() {
-  CAboutDlg about;
-  about.DoModal(nullptr);
 }
 
 }  // namespace sopora

@@ -13,13 +13,20 @@ namespace sopora {
 
 inline constexpr const wchar_t* SINGLE_INSTANCE_MUTEX = L"SOPORA VANTREX";
 
+// What CreateMutexW's outcome says about another instance. A mutex held by
+// an instance started with more rights cannot even be opened: access is
+// denied, and that instance is running all the same.
+constexpr bool AnotherInstanceRuns(bool created, unsigned long lastError) {
+  constexpr unsigned long ALREADY_EXISTS = 183, ACCESS_DENIED = 5;
+  return created ? lastError == ALREADY_EXISTS : lastError == ACCESS_DENIED;
+}
+
 class CSoporaApp {
  public:
   // False when the program should end at once: another instance runs, or
   // the main window cannot be created.
   bool InitInstance();
   int Run();
-  static void OnAppAbout();
 
  private:
   UniqueKernelHandle m_mutex;  // held, and so the name taken, for the whole run

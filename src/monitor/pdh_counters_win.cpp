@@ -5,12 +5,43 @@
 
 #include <optional>
 
+#include "framework/system_library.h"
 #include "framework/text_win.h"
 
 namespace sopora {
 
 namespace {
 constexpr DWORD PATH_BUFFER_CHARS = 1024;
+
+// pdh.dll from the system folder, looked up once. A call whose function is
+// missing fails like a counter that cannot be had.
+struct PdhFunctions {
+  decltype(PdhMakeCounterPathW)* makeCounterPath;
+  decltype(PdhOpenQueryW)* openQuery;
+  decltype(PdhAddEnglishCounterW)* addEnglishCounter;
+  decltype(PdhCollectQueryData)* collectQueryData;
+  decltype(PdhGetRawCounterValue)* getRawCounterValue;
+  decltype(PdhCalculateCounterFromRawValue)* calculateCounterFromRawValue;
+  decltype(PdhCloseQuery)* closeQuery;
+};
+
+const PdhFunctions& Pdh() {
+  static const PdhFunctions functions = [] {
+    const SystemLibrary pdh(L"pdh.dll");
+    return PdhFunctions{
+        pdh.Find<decltype(PdhMakeCounterPathW)>("PdhMakeCounterPathW"),
+        pdh.Find<decltype(PdhOpenQueryW)>("PdhOpenQueryW"),
+        pdh.Find<decltype(PdhAddEnglishCounterW)>("PdhAddEnglishCounterW"),
+        pdh.Find<decltype(PdhCollectQueryData)>("PdhCollectQueryData"),
+        pdh.Find<decltype(PdhGetRawCounterValue)>("PdhGetRawCounterValue"),
+        pdh.Find<decltype(PdhCalculateCounterFromRawValue)>("PdhCalculateCounterFromRawValue"),
+        pdh.Find<decltype(PdhCloseQuery)>("PdhCloseQuery"),
+    };
+  }();
+  return functions;
+}
+
+constexpr PdhStatus MISSING_FUNCTION = ERROR_PROC_NOT_FOUND;
 
 PDH_HQUERY ToQuery(PdhQuery query) { return reinterpret_cast<PDH_HQUERY>(query); }
 PDH_HCOUNTER ToCounter(PdhCounter counter) { return reinterpret_cast<PDH_HCOUNTER>(counter); }
@@ -51,32 +82,37 @@ PdhStatus Win32CounterApi::MakeCounterPath(const CounterPathElements& elements, 
   pdh.szCounterName = counter.Get();
   wchar_t buffer[PATH_BUFFER_CHARS] = {};
   DWORD size = PATH_BUFFER_CHARS;
-  const PDH_STATUS status = PdhMakeCounterPathW(&pdh, buffer, &size, 0);
+  if (!Pdh().makeCounterPath) return MISSING_FUNCTION;
+  const PDH_STATUS status = Pdh().makeCounterPath(&pdh, buffer, &size, 0);
   if (status == ERROR_SUCCESS) path = NarrowCp932(buffer);
   return static_cast<PdhStatus>(status);
 }
 
 PdhStatus Win32CounterApi::OpenQuery(PdhQuery& query) {
   PDH_HQUERY handle = nullptr;
-  const PDH_STATUS status = PdhOpenQueryW(nullptr, 0, &handle);
+  if (!Pdh().openQuery) return MISSING_FUNCTION;
+  const PDH_STATUS status = Pdh().openQuery(nullptr, 0, &handle);
   query = reinterpret_cast<PdhQuery>(handle);
   return static_cast<PdhStatus>(status);
 }
 
 PdhStatus Win32CounterApi::AddCounter(PdhQuery query, const std::string& path, PdhCounter& counter) {
   PDH_HCOUNTER handle = nullptr;
-  const PDH_STATUS status = PdhAddEnglishCounterW(ToQuery(query), WidenCp932(path).c_str(), 0, &handle);
+  if (!Pdh().addEnglishCounter) return MISSING_FUNCTION;
+  const PDH_STATUS status = Pdh().addEnglishCounter(ToQuery(query), WidenCp932(path).c_str(), 0, &handle);
   counter = reinterpret_cast<PdhCounter>(handle);
   return static_cast<PdhStatus>(status);
 }
 
 PdhStatus Win32CounterApi::CollectQueryData(PdhQuery query) {
-  return static_cast<PdhStatus>(PdhCollectQueryData(ToQuery(query)));
+  if (!Pdh().collectQueryData) return MISSING_FUNCTION;
+  return static_cast<PdhStatus>(Pdh().collectQueryData(ToQuery(query)));
 }
 
 PdhStatus Win32CounterApi::GetRawCounterValue(PdhCounter counter, RawCounter& raw) {
   PDH_RAW_COUNTER pdh{};
-  const PDH_STATUS status = PdhGetRawCounterValue(ToCounter(counter), nullptr, &pdh);
+  if (!Pdh().getRawCounterValue) return MISSING_FUNCTION;
+  const PDH_STATUS status = Pdh().getRawCounterValue(ToCounter(counter), nullptr, &pdh);
   raw.CStatus = pdh.CStatus;
   raw.TimeStampLow = pdh.TimeStamp.dwLowDateTime;
   raw.TimeStampHigh = pdh.TimeStamp.dwHighDateTime;
@@ -92,7 +128,9 @@ PdhStatus Win32CounterApi::CalculateCounterFromRawValue(PdhCounter counter, std:
   PDH_RAW_COUNTER pdhNow = ToPdh(now);
   PDH_RAW_COUNTER pdhPrevious = ToPdh(previous);
   PDH_FMT_COUNTERVALUE result{};
-  const PDH_STATUS status = PdhCalculateCounterFromRawValue(ToCounter(counter), format, &pdhNow, &pdhPrevious, &result);
+  if (!Pdh().calculateCounterFromRawValue) return MISSING_FUNCTION;
+  const PDH_STATUS status =
+      Pdh().calculateCounterFromRawValue(ToCounter(counter), format, &pdhNow, &pdhPrevious, &result);
   if (format == PDH_FMT_DOUBLE_VALUE) {
     value.doubleValue = result.doubleValue;
   } else {
@@ -101,6 +139,8 @@ PdhStatus Win32CounterApi::CalculateCounterFromRawValue(PdhCounter counter, std:
   return static_cast<PdhStatus>(status);
 }
 
-void Win32CounterApi::CloseQuery(PdhQuery query) { PdhCloseQuery(ToQuery(query)); }
+void Win32CounterApi::CloseQuery(PdhQuery query) {
+  if (Pdh().closeQuery) Pdh().closeQuery(ToQuery(query));
+}
 
 }  // namespace sopora

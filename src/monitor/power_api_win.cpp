@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/system_library.h"
 #include "framework/text_win.h"
 
 namespace sopora {
@@ -14,15 +15,11 @@ PowerRequestResult ResultOf(BOOL accepted) {
 // SetSuspendState is the call that works on current Windows (where
 // SetSystemPowerState often does nothing); powrprof is loaded when first
 // needed, and systems without it use the old call.
-using SetSuspendStateFunction = BOOLEAN(WINAPI*)(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeupEventsDisabled);
+using SetSuspendStateFunction = BOOLEAN WINAPI(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeupEventsDisabled);
 
-SetSuspendStateFunction FindSetSuspendState() {
-  static const SetSuspendStateFunction function = [] {
-    const HMODULE powrprof = LoadLibraryW(L"powrprof.dll");
-    return powrprof ? reinterpret_cast<SetSuspendStateFunction>(
-                          reinterpret_cast<void*>(GetProcAddress(powrprof, "SetSuspendState")))
-                    : nullptr;
-  }();
+SetSuspendStateFunction* FindSetSuspendState() {
+  static SetSuspendStateFunction* const function =
+      SystemLibrary(L"powrprof.dll").Find<SetSuspendStateFunction>("SetSuspendState");
   return function;
 }
 }  // namespace
@@ -55,7 +52,7 @@ bool Win32PowerApi::AdjustPrivilege(const char* name, bool enable) {
 }
 
 PowerRequestResult Win32PowerApi::Suspend(bool hibernate) {
-  if (const SetSuspendStateFunction setSuspendState = FindSetSuspendState()) {
+  if (SetSuspendStateFunction* const setSuspendState = FindSetSuspendState()) {
     return ResultOf(setSuspendState(hibernate, FALSE, FALSE));
   }
   return ResultOf(SetSystemPowerState(hibernate ? FALSE : TRUE, FALSE));

@@ -1,0 +1,265 @@
+// The real Sopora.exe under Wine where it must not lose or trust what it
+// should not: data files it could not read, an oversized log, a program
+// folder it may not write, a single-instance mutex it may not open,
+// libraries planted beside it, and dialogs that open dialogs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include "framework/win_handles.h"
+#include "remote_list.h"
+#include "res/resource.h"
+#include "scenario_support.h"
+
+namespace sopora::e2e {
+namespace {
+
+// Waits for the program's message box, checks its text and closes it.
+void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& text) {
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    const auto boxes = MessageBoxesOf(sopora);
+    box = boxes.empty() ? nullptr : boxes.front();
+    return box != nullptr;
+  })) << text;
+  EXPECT_EQ(MessageBoxText(box), text);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+}
+
+HWND WaitForFrame(const SoporaProcess& sopora) {
+  HWND frame = nullptr;
+  WaitFor([&] {
+    const auto frames = WindowsOf(sopora.ProcessId(), L"SoporaFrame");
+    frame = frames.empty() ? nullptr : frames.front();
+    return frame != nullptr;
+  });
+  return frame;
+}
+
+std::vector<LogLine> Lines(int count, const std::string& text) {
+  std::vector<LogLine> lines;
+  for (int i = 0; i < count; ++i) lines.push_back({i % 8, text + " " + std::to_string(i)});
+  return lines;
+}
+
+TEST(SafetyE2e, ALogHeldWithoutWriteSharingKeepsEveryOldByte) {
+  SoporaProcess sopora(L"held log");
+  const Bytes old = LogFileOf(Lines(800, "以前の行"));
+  WriteFileBytes(sopora.File(L"Sopora.dat"), old);
+  // Another program (a backup, a virus scan) reads it and lets nobody write.
+  HANDLE held = CreateFileW(sopora.File(L"Sopora.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(sopora.Start(false));
+  ExpectMessageBoxAndClose(sopora, "ログファイルを開けません。");
+  const HWND frame = WaitForFrame(sopora);
+  ASSERT_NE(frame, nullptr);
+  PumpMessages(500);
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), old);
+
+  CloseHandle(held);
+  PostMessageW(frame, WM_TRAY_NOTIFY_MESSAGE, 0x1FF, WM_LBUTTONUP);  // pause: one more line
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(sopora.File(L"Sopora.dat.old")); }));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat.old")), old);
+  std::vector<LogLine> expected = STARTUP;
+  expected.push_back({1, "監視を一時的に停止しました"});
+  ASSERT_TRUE(WaitFor([&] { return sopora.Log() == expected; }));
+}
+
+TEST(SafetyE2e, ALogOfAnotherVersionSurvivesBesideTheNewOne) {
+  SoporaProcess sopora(L"foreign log");
+  const Bytes foreign = LogFileOf(Lines(5, "新しい版の行"), 0x02);
+  WriteFileBytes(sopora.File(L"Sopora.dat"), foreign);
+  ASSERT_TRUE(sopora.Start(false));
+  ExpectMessageBoxAndClose(sopora, "ログファイルのバージョンが違います。");
+  ASSERT_TRUE(WaitFor([&] { return sopora.Log() == STARTUP; }));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat.old")), foreign);
+}
+
+TEST(SafetyE2e, AnOversizedLogIsAThousandRecordsAfterItsFirstLine) {
+  SoporaProcess sopora(L"oversized log");
+  WriteFileBytes(sopora.File(L"Sopora.dat"), LogFileOf(Lines(1500, "連結された行")));
+  ASSERT_TRUE(sopora.Start());
+  const std::vector<LogLine> log = sopora.Log();
+  ASSERT_EQ(log.size(), 1000u);
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")).size(), 276001u);
+  EXPECT_EQ(log.front().text, "連結された行 509");  // 1500 + 9 lines, the newest 1000
+  EXPECT_EQ(std::vector<LogLine>(log.end() - static_cast<std::ptrdiff_t>(STARTUP.size()), log.end()), STARTUP);
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"Sopora.dat.old")));
+}
+
+TEST(SafetyE2e, AListThatFailedToLoadIsNotWipedByRegistering) {
+  SoporaProcess sopora(L"foreign list");
+  const Bytes foreign = ListFileOf({"*ゲーム*", "*動画*"}, 0x02);
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), foreign);
+  ASSERT_TRUE(sopora.Start());
+  const HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  ClickAndGoOn(settings, IDC_EXCEPT_BUTTON);
+  ExpectMessageBoxAndClose(sopora, "例外ウィンドウ定義ファイルのバージョンが違います。");
+  const HWND registration = sopora.WaitForWindowTitled(EXCEPT_TITLE);
+  ASSERT_NE(registration, nullptr);
+  EXPECT_EQ(ListViewCount(GetDlgItem(registration, IDC_PATTERN_LIST)), 0);
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);  // 登録 with what the dialog could show: nothing
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
+
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat.old")), foreign);
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), Bytes{0x01});
+}
+
+// The registration dialog is owned by the settings dialog, and its editors
+// by it: the window beneath is disabled, and the running-applications list
+// does not offer the registration dialog itself.
+TEST(SafetyE2e, DialogsOpenedFromDialogsDisableTheOnesBeneath) {
+  SoporaProcess sopora(L"owned dialogs");
+  ASSERT_TRUE(sopora.Start());
+  const HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  ClickAndGoOn(settings, IDC_EXCEPT_BUTTON);
+  const HWND registration = sopora.WaitForWindowTitled(EXCEPT_TITLE);
+  ASSERT_NE(registration, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(settings));
+  EXPECT_EQ(GetWindow(registration, GW_OWNER), settings);
+
+  PostMessageW(registration, WM_COMMAND, ID_ADD_RUNNING, 0);
+  const HWND running = sopora.WaitForWindowTitled(RUNNING_TITLE);
+  ASSERT_NE(running, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(registration));
+  const HWND list = GetDlgItem(running, IDC_PATTERN_LIST);
+  for (int line = 0; line < ListViewCount(list); ++line) {
+    EXPECT_NE(RemoteListViewText(list, line, 0), EXCEPT_TITLE);
+    EXPECT_NE(RemoteListViewText(list, line, 0), SETTINGS_TITLE);
+  }
+  Screenshot("owned-dialogs");
+  PostMessageW(running, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(running); }));
+  EXPECT_TRUE(IsWindowEnabled(registration));
+  PostMessageW(registration, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
+  EXPECT_TRUE(IsWindowEnabled(settings));
+}
+
+// Another instance started with more rights holds the mutex with a
+// security descriptor this one may not open: it is running all the same.
+TEST(SafetyE2e, AMutexThatMayNotBeOpenedMeansAnotherInstanceRuns) {
+  PSECURITY_DESCRIPTOR denyAll = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &denyAll, nullptr));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, denyAll, FALSE};
+  const UniqueKernelHandle mutex(CreateMutexW(&attributes, TRUE, L"SOPORA VANTREX"));
+  LocalFree(denyAll);
+  ASSERT_TRUE(mutex);
+
+  SoporaProcess second(L"mutex denied");
+  ASSERT_TRUE(second.Start(false));
+  ASSERT_TRUE(second.WaitForExit());
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(second.File(L"Sopora.dat")));
+}
+
+// Libraries named like system ones, planted in the program's folder: with
+// a search that looked there first they would run in Sopora. Wine is told
+// to prefer a native powrprof.dll, so a wrong search would find the planted
+// one (pdh is native already, for the stand-in counters).
+TEST(SafetyE2e, LibrariesPlantedBesideTheProgramAreNeverLoaded) {
+  wchar_t overrides[512] = {};
+  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 512);
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (std::wstring(overrides) + L";powrprof=n,b").c_str());
+  SoporaProcess sopora(L"planted libraries");
+  for (const wchar_t* name : {L"pdh.dll", L"powrprof.dll"}) {
+    std::filesystem::copy_file(sopora.ProgramFolder() / L"planted" / name, sopora.File(name));
+  }
+  sopora.WriteSettings("MAXTime=60\r\nInterval=600\r\n");  // T = 6
+  ASSERT_TRUE(sopora.Start());
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides);
+  sopora.Tick(6);  // the standby attempt needs powrprof
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).front(), STANDBY_ATTEMPT);
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"pdh.loaded")));
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"powrprof.loaded")));
+  EXPECT_EQ(sopora.Log().front(), STARTUP.front());  // the counters came from the system folder
+}
+
+// A path of the Wine prefix as the host sees it, in the CP932 a host
+// command is written in.
+std::string UnixPath(const std::filesystem::path& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+  if (!unix) return {};
+  wchar_t wide[MAX_PATH * 2] = {};
+  MultiByteToWideChar(CP_UTF8, 0, unix, -1, wide, MAX_PATH * 2);  // the host's names are UTF-8
+  HeapFree(GetProcessHeap(), 0, unix);
+  return NarrowCp932(wide);
+}
+
+std::filesystem::path PerUserFolder() {
+  PWSTR localAppData = nullptr;
+  SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData);
+  std::filesystem::path folder = std::filesystem::path(localAppData) / L"Sopora";
+  CoTaskMemFree(localAppData);
+  return folder;
+}
+
+// Unpacked where the user may not write (under Program Files, say), Sopora
+// keeps its files in the per-user folder, taking over those beside it.
+TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
+  const std::filesystem::path perUser = PerUserFolder();
+  std::error_code ignored;
+  std::filesystem::remove_all(perUser, ignored);
+  SoporaProcess sopora(L"read-only program folder");
+  sopora.WriteSettings("CPUBorder=33\r\n");
+  const Bytes earlier = LogFileOf({{0, "以前の行"}});
+  WriteFileBytes(sopora.File(L"Sopora.dat"), earlier);
+  const std::string unixFolder = UnixPath(sopora.Folder().Path());
+  ASSERT_FALSE(unixFolder.empty());
+  RunHostCommand("chmod a-w '" + unixFolder + "'");
+  struct Writable {
+    std::string folder;
+    ~Writable() { RunHostCommand("chmod u+w '" + folder + "'"); }
+  } restoreAtTheEnd{unixFolder};
+
+  ASSERT_TRUE(sopora.Start(false));
+  const auto perUserLog = [&] {
+    const Bytes bytes = ReadFileBytes(perUser / L"Sopora.dat");
+    return bytes.size() == earlier.size() + STARTUP.size() * sizeof(LogRecord);
+  };
+  ASSERT_TRUE(WaitFor(perUserLog));
+  EXPECT_EQ(ReadFileText(perUser / L"Sopora.ini"), "[PARAMATER]\r\nCPUBorder=33\r\n");
+  const std::vector<std::filesystem::path> besideTheProgram = FilesIn(sopora.Folder().Path());
+
+  const HWND frame = WaitForFrame(sopora);
+  PostMessageW(frame, WM_COMMAND, ID_SHOW_SETTINGS, 0);
+  const HWND settings = sopora.WaitForWindowTitled(SETTINGS_TITLE);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_CPU_BORDER), "33");
+  SetControlText(settings, IDC_EDIT_CPU_BORDER, "45");
+  Click(settings, IDC_UPDATE);
+  EXPECT_NE(ReadFileText(perUser / L"Sopora.ini").find("CPUBorder=45\r\n"), std::string::npos);
+
+  PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
+  const HWND about = sopora.WaitForWindowTitled("Soporaのﾊﾞｰｼﾞｮﾝ情報");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(ControlText(about, IDC_ABOUT_DATA_FOLDER), NarrowCp932(perUser.native()));
+  Screenshot("about-per-user-folder");
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+
+  // The next start reads back what was stored there.
+  PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+  ASSERT_TRUE(sopora.WaitForExit());
+  sopora.Kill();
+  ASSERT_TRUE(sopora.Start(false));
+  PostMessageW(WaitForFrame(sopora), WM_COMMAND, ID_SHOW_SETTINGS, 0);
+  const HWND again = sopora.WaitForWindowTitled(SETTINGS_TITLE);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(ControlText(again, IDC_EDIT_CPU_BORDER), "45");
+  EXPECT_EQ(FilesIn(sopora.Folder().Path()), besideTheProgram);  // nothing was ever written there
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), earlier);
+  std::filesystem::remove_all(perUser, ignored);
+}
+
+}  // namespace
+}  // namespace sopora::e2e
