@@ -1,13 +1,23 @@
 #include "dialogs/load_meter_drawing.h"
 
+#include <algorithm>
+
 namespace sopora {
 
 namespace {
 constexpr int GRID_LINES = 10;
 
 // Height of a value on the scale, from the bottom edge (y = height) up.
-int ScaledY(int height, std::int64_t value, std::int64_t range) {
-  return height - static_cast<int>(std::int64_t{height} * value / range);
+// Height of a value on the scale, from the bottom edge (y = height) up. A
+// value far off the scale (a counter gone wild, a hand-edited threshold)
+// is first brought to within one scale's height of it: it is still drawn
+// off the edge and clipped, and the arithmetic cannot overflow.
+int ScaledY(int height, std::int64_t value, const LoadMeterStyle& style) {
+  const std::int64_t range = std::int64_t{style.scaleMaximum} - style.scaleMinimum;
+  const std::int64_t beyond = range < 0 ? -range : range;
+  const std::int64_t lowest = std::min<std::int64_t>(style.scaleMinimum, style.scaleMaximum) - beyond;
+  const std::int64_t highest = std::max<std::int64_t>(style.scaleMinimum, style.scaleMaximum) + beyond;
+  return height - static_cast<int>(std::int64_t{height} * std::clamp(value, lowest, highest) / range);
 }
 
 // The x of sample i when n samples share the width (the last one falls a
@@ -55,7 +65,7 @@ void DrawLoadMeter(MeterCanvas& canvas, int width, int height, const LoadMeterSt
   const std::int64_t range = std::int64_t{style.scaleMaximum} - style.scaleMinimum;
   if (range != 0) {
     canvas.SelectPen(style.thresholdLineWidth, style.thresholdColour);
-    const int thresholdY = ScaledY(height, style.thresholdValue, range);
+    const int thresholdY = ScaledY(height, style.thresholdValue, style);
     canvas.MoveTo(0, thresholdY);
     canvas.LineTo(width, thresholdY);
 
@@ -63,7 +73,7 @@ void DrawLoadMeter(MeterCanvas& canvas, int width, int height, const LoadMeterSt
       canvas.SelectPen(style.curveLineWidth, style.curveColour);
       canvas.MoveTo(0, height);  // the curve rises from the bottom-left corner
       for (std::size_t i = 0; i < samples.size(); ++i) {
-        canvas.LineTo(SampleX(width, samples.size(), static_cast<std::int64_t>(i)), ScaledY(height, samples[i], range));
+        canvas.LineTo(SampleX(width, samples.size(), static_cast<std::int64_t>(i)), ScaledY(height, samples[i], style));
       }
     }
   }

@@ -18,8 +18,6 @@ class CLoadMeter : public CWnd {
   // Copies the history and moves the grid on by one sample step.
   void SetSamples(const std::deque<std::int32_t>& history);
 
-  const LoadMeterModel& Model() const { return m_model; }
-
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

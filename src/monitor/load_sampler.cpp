@@ -45,7 +45,6 @@ bool LoadSampler::SetUpCounterQueries() {
 }
 
 bool LoadSampler::SetUpCpuQuery() {
-  m_bCpuByIdleProcess = false;
   if (AddCounterQuery(nullptr, "Processor", "_Total", "% Processor Time", m_hCpuQuery, m_hCpuCounter)) {
     m_log.AddLog(LOG_INFO, "CPU負荷監視クエリー生成成功");
     return true;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "sopora_driver.h"
 
 namespace sopora::e2e {
@@ -72,7 +73,7 @@ inline bool IniHas(const SoporaProcess& sopora, const std::string& line) {
 }
 
 inline HWND ShowSettings(SoporaProcess& sopora) {
-  sopora.Command(32780);
+  sopora.Command(ID_SHOW_SETTINGS);
   return sopora.WaitForWindowTitled(SETTINGS_TITLE);
 }
 

@@ -12,15 +12,15 @@
 #include <utility>
 #include <vector>
 
+#include "app/tray_icon.h"
 #include "data/records.h"
 #include "data/text_field.h"
 #include "framework/text_win.h"
+#include "monitor/idle_monitor.h"
 #include "win/support/temp_folder.h"
 
 namespace sopora::e2e {
 
-inline constexpr UINT WM_TRAY_NOTIFY_MESSAGE = 0x1401;
-inline constexpr UINT TIMER_MONITOR_ID = 1000;
 
 struct LogLine {
   int kind;
@@ -224,11 +224,11 @@ class SoporaProcess {
 
   // Runs monitoring ticks one after the other, each finished on return.
   void Tick(int times = 1) {
-    for (int i = 0; i < times; ++i) Send(WM_TIMER, TIMER_MONITOR_ID, 0);
+    for (int i = 0; i < times; ++i) Send(WM_TIMER, TIMER_MONITOR, 0);
   }
   // A click on the tray icon, handled on return. (A right click opens the
   // menu's modal loop: post that one.)
-  void TrayClick(UINT mouseMessage) { Send(WM_TRAY_NOTIFY_MESSAGE, 0x1FF, mouseMessage); }
+  void TrayClick(UINT mouseMessage) { Send(WM_TRAY_NOTIFY, TRAY_ICON_ID, mouseMessage); }
   // Sent messages are handled on return; posted ones when the program gets
   // to them, so a test waits for their visible effect instead.
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {

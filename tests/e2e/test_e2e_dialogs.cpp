@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "remote_list.h"
+#include "res/resource.h"
 #include "scenario_support.h"
 
 namespace sopora::e2e {
@@ -59,17 +60,17 @@ TEST(DialogsE2e, TheSettingsDialogShowsTheLiveLoad) {
   ASSERT_NE(settings, nullptr);
   sopora.Tick(61);
 
-  EXPECT_EQ(ControlText(settings, 1030), "12/(300) KB/s");
-  EXPECT_EQ(ControlText(settings, 1029), "3/(500) KB/s");
-  EXPECT_EQ(ControlText(settings, 1005), "40");
-  EXPECT_EQ(ControlText(settings, 1003), "10");  // the field only goes up to 10
-  EXPECT_EQ(ControlText(settings, 1002), "60");
-  EXPECT_EQ(ControlMessage(settings, 1009, CB_GETCURSEL), 0);
-  EXPECT_EQ(ControlMessage(settings, 1015, PBM_GETPOS), 12);
-  EXPECT_EQ(ControlMessage(settings, 1016, PBM_GETPOS), 3);
+  EXPECT_EQ(ControlText(settings, IDC_NETWORK_TEXT), "12/(300) KB/s");
+  EXPECT_EQ(ControlText(settings, IDC_DISK_TEXT), "3/(500) KB/s");
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_CPU_BORDER), "40");
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_INTERVAL), "10");  // the field only goes up to 10
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_MAX_TIME), "60");
+  EXPECT_EQ(ControlMessage(settings, IDC_METHOD, CB_GETCURSEL), 0);
+  EXPECT_EQ(ControlMessage(settings, IDC_NETWORK_BAR, PBM_GETPOS), 12);
+  EXPECT_EQ(ControlMessage(settings, IDC_DISK_BAR, PBM_GETPOS), 3);
   Screenshot("settings-138");
 
-  const HWND meter = GetDlgItem(settings, 1000);
+  const HWND meter = GetDlgItem(settings, IDC_METER);
   ASSERT_NE(meter, nullptr);
   const ClientPixels pixels(meter);
   ASSERT_GT(pixels.Height(), 100);
@@ -88,7 +89,7 @@ TEST(DialogsE2e, TheSettingsDialogShowsTheLiveLoad) {
   sopora.Tick();  // a busy tick ends whatever run was under way
   sopora.SetLoad(1, 12, 0);
   sopora.Tick(31);  // the display sees the count before each tick's step
-  EXPECT_EQ(ControlMessage(settings, 1012, PBM_GETPOS), 50);
+  EXPECT_EQ(ControlMessage(settings, IDC_LOW_LOAD_PROGRESS, PBM_GETPOS), 50);
 }
 
 TEST(DialogsE2e, ApplyStoresWhatTheFieldsHoldCutToTheirMaxima) {
@@ -99,27 +100,27 @@ TEST(DialogsE2e, ApplyStoresWhatTheFieldsHoldCutToTheirMaxima) {
   HWND settings = ShowSettings(sopora);
   ASSERT_NE(settings, nullptr);
 
-  SetControlText(settings, 1003, "75");
-  Click(settings, 3);  // 更新
+  SetControlText(settings, IDC_EDIT_INTERVAL, "75");
+  Click(settings, IDC_UPDATE);  // 更新
   EXPECT_TRUE(IniHas(sopora, "Interval=10")) << IniText(sopora);
-  EXPECT_EQ(ControlText(settings, 1003), "10");
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_INTERVAL), "10");
   EXPECT_TRUE(IsWindowVisible(settings));
 
-  SetControlText(settings, 1002, "0");
-  Click(settings, 3);
+  SetControlText(settings, IDC_EDIT_MAX_TIME, "0");
+  Click(settings, IDC_UPDATE);
   EXPECT_TRUE(IniHas(sopora, "MAXTime=60"));
-  EXPECT_EQ(ControlText(settings, 1002), "60");
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_MAX_TIME), "60");
 
   sopora.Tick();
-  EXPECT_EQ(ControlText(settings, 1030), "50/(300) KB/s");
-  Click(settings, 1027);  // untick network monitoring: at once in memory
-  EXPECT_EQ(ControlMessage(settings, 1027, BM_GETCHECK), BST_UNCHECKED);
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(settings, 1015)));
+  EXPECT_EQ(ControlText(settings, IDC_NETWORK_TEXT), "50/(300) KB/s");
+  Click(settings, IDC_NETWORK_CHECK);  // untick network monitoring: at once in memory
+  EXPECT_EQ(ControlMessage(settings, IDC_NETWORK_CHECK, BM_GETCHECK), BST_UNCHECKED);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(settings, IDC_NETWORK_BAR)));
   sopora.Tick();
-  EXPECT_EQ(ControlText(settings, 1030), "0/(300) KB/s");
+  EXPECT_EQ(ControlText(settings, IDC_NETWORK_TEXT), "0/(300) KB/s");
   EXPECT_TRUE(IniHas(sopora, "Network=1"));  // the file waits for the next apply
 
-  SetControlText(settings, 1005, "");
+  SetControlText(settings, IDC_EDIT_CPU_BORDER, "");
   Click(settings, IDOK);
   EXPECT_TRUE(IniHas(sopora, "CPUBorder=100"));
   EXPECT_TRUE(IniHas(sopora, "Network=0"));
@@ -127,7 +128,7 @@ TEST(DialogsE2e, ApplyStoresWhatTheFieldsHoldCutToTheirMaxima) {
 
   // Shown again, the dialog keeps what the fields held.
   settings = ShowSettings(sopora);
-  EXPECT_EQ(ControlText(settings, 1005), "100");
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_CPU_BORDER), "100");
   Click(settings, IDCANCEL);
   EXPECT_FALSE(IsWindowVisible(settings));
 }
@@ -140,20 +141,20 @@ TEST(DialogsE2e, ExceptionWindowsAreRegisteredByTypingAndFromTheRunningList) {
 
   const HWND settings = ShowSettings(sopora);
   ASSERT_NE(settings, nullptr);
-  ClickAndGoOn(settings, 1007);
+  ClickAndGoOn(settings, IDC_EXCEPT_BUTTON);
   const HWND registration = sopora.WaitForWindowTitled(EXCEPT_TITLE);
   ASSERT_NE(registration, nullptr);
   EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), Bytes{0x01});
 
-  PostMessageW(registration, WM_COMMAND, 32786, 0);  // 手入力による登録
+  PostMessageW(registration, WM_COMMAND, ID_ADD_MANUAL, 0);  // 手入力による登録
   const HWND editor = sopora.WaitForWindowTitled(EDIT_TITLE);
   ASSERT_NE(editor, nullptr);
-  SetControlText(editor, 1024, "*メモ帳*");
+  SetControlText(editor, IDC_PATTERN_EDIT, "*メモ帳*");
   Screenshot("except-edit-163");
   PostMessageW(editor, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
 
-  PostMessageW(registration, WM_COMMAND, 32787, 0);  // 現稼動アプリ選択による登録
+  PostMessageW(registration, WM_COMMAND, ID_ADD_RUNNING, 0);  // 現稼動アプリ選択による登録
   const HWND apps = sopora.WaitForWindowTitled(RUNNING_TITLE);
   ASSERT_NE(apps, nullptr);
   SetForegroundWindow(apps);
@@ -164,7 +165,7 @@ TEST(DialogsE2e, ExceptionWindowsAreRegisteredByTypingAndFromTheRunningList) {
   PostMessageW(apps, WM_COMMAND, IDOK, 0);  // 選択
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(apps); }));
 
-  const HWND list = GetDlgItem(registration, 1022);
+  const HWND list = GetDlgItem(registration, IDC_PATTERN_LIST);
   ASSERT_TRUE(WaitFor([&] { return ListViewCount(list) == 2; }));
   EXPECT_EQ(RemoteListViewText(list, 0, 0), "*メモ帳*");  // sorted
   EXPECT_EQ(RemoteListViewText(list, 1, 0), "zzz Sopora 選択テスト");
@@ -191,16 +192,16 @@ TEST(DialogsE2e, ExceptionWindowsAreRegisteredByTypingAndFromTheRunningList) {
   EXPECT_EQ(sopora.Log().back(), (LogLine{1, "省電力状態検知のためスタンバイを試行します"}));
 
   // Changes and then cancel: the file is untouched.
-  ClickAndGoOn(settings, 1007);
+  ClickAndGoOn(settings, IDC_EXCEPT_BUTTON);
   const HWND again = sopora.WaitForWindowTitled(EXCEPT_TITLE);
   ASSERT_NE(again, nullptr);
-  EXPECT_EQ(ListViewCount(GetDlgItem(again, 1022)), 2);
-  PostMessageW(again, WM_COMMAND, 32786, 0);
+  EXPECT_EQ(ListViewCount(GetDlgItem(again, IDC_PATTERN_LIST)), 2);
+  PostMessageW(again, WM_COMMAND, ID_ADD_MANUAL, 0);
   const HWND editorAgain = sopora.WaitForWindowTitled(EDIT_TITLE);
   ASSERT_NE(editorAgain, nullptr);
-  SetControlText(editorAgain, 1024, "一時的");
+  SetControlText(editorAgain, IDC_PATTERN_EDIT, "一時的");
   PostMessageW(editorAgain, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitFor([&] { return ListViewCount(GetDlgItem(again, 1022)) == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(GetDlgItem(again, IDC_PATTERN_LIST)) == 3; }));
   PostMessageW(again, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(again); }));
   EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), expected);
@@ -215,10 +216,10 @@ TEST(DialogsE2e, TheLogViewerListsTheNewestLineFirst) {
   sopora.TrayClick(WM_LBUTTONUP);  // logged while the viewer is hidden
   sopora.TrayClick(WM_LBUTTONUP);
 
-  sopora.Command(32784);
+  sopora.Command(ID_SHOW_LOG);
   const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
   ASSERT_NE(viewer, nullptr);
-  const HWND list = GetDlgItem(viewer, 1016);
+  const HWND list = GetDlgItem(viewer, IDC_LOG_LIST);
   const int count = ListViewCount(list);
   EXPECT_EQ(count, static_cast<int>(sopora.Log().size()));
   EXPECT_EQ(RemoteListViewText(list, 0, 2), "監視を再開しました");
@@ -230,7 +231,7 @@ TEST(DialogsE2e, TheLogViewerListsTheNewestLineFirst) {
   PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);  // 閉じる only hides it
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(viewer); }));
   sopora.Send(WM_QUERYENDSESSION);
-  sopora.Command(32784);
+  sopora.Command(ID_SHOW_LOG);
   ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(viewer) != FALSE; }));
   EXPECT_EQ(ListViewCount(list), count + 1);
   EXPECT_EQ(RemoteListViewText(list, 0, 2), "シャットダウンを行います");
@@ -240,10 +241,10 @@ TEST(DialogsE2e, TheLogViewerKeepsAThousandLines) {
   SoporaProcess sopora(L"log limit");
   WriteFileBytes(sopora.File(L"Sopora.dat"), LogFileOf(std::vector<LogLine>(1000, {0, "古い行"})));
   ASSERT_TRUE(sopora.Start());
-  sopora.Command(32784);
+  sopora.Command(ID_SHOW_LOG);
   const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
   ASSERT_NE(viewer, nullptr);
-  EXPECT_EQ(ListViewCount(GetDlgItem(viewer, 1016)), 1000);
+  EXPECT_EQ(ListViewCount(GetDlgItem(viewer, IDC_LOG_LIST)), 1000);
   EXPECT_EQ(sopora.Log().size(), 1000u);
   EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")).size(), 276001u);
 }
@@ -270,11 +271,11 @@ TEST(DialogsE2e, AReadOnlyLogIsReportedAtStartAndTheLinesStillReachTheViewer) {
   // Start-up goes on; its lines reach the viewer only, and no box comes back.
   ASSERT_TRUE(WaitFor([&] { return !WindowsOf(sopora.ProcessId(), L"SoporaFrame").empty(); }));
   const HWND frame = WindowsOf(sopora.ProcessId(), L"SoporaFrame").front();
-  PostMessageW(frame, WM_COMMAND, 32784, 0);
+  PostMessageW(frame, WM_COMMAND, ID_SHOW_LOG, 0);
   const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
   ASSERT_NE(viewer, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return ListViewCount(GetDlgItem(viewer, 1016)) == 9; }));
-  EXPECT_EQ(RemoteListViewText(GetDlgItem(viewer, 1016), 0, 2), "タスクトレイにアイコンを登録しました");
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(GetDlgItem(viewer, IDC_LOG_LIST)) == 9; }));
+  EXPECT_EQ(RemoteListViewText(GetDlgItem(viewer, IDC_LOG_LIST), 0, 2), "タスクトレイにアイコンを登録しました");
   EXPECT_TRUE(MessageBoxesOf(sopora).empty());
   EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), earlier);
   SetFileAttributesW(sopora.File(L"Sopora.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -287,16 +288,16 @@ TEST(DialogsE2e, AnUnreadableExceptionListShowsOneBoxAtATime) {
   ASSERT_TRUE(SetFileAttributesW(sopora.File(L"SoporaWnd.dat").c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(sopora.Start());
 
-  sopora.Post(WM_TIMER, 1000);  // the tick stops in the box
+  sopora.Post(WM_TIMER, TIMER_MONITOR);  // the tick stops in the box
   ASSERT_TRUE(WaitFor([&] { return !MessageBoxesOf(sopora).empty(); }));
   EXPECT_EQ(MessageBoxText(MessageBoxesOf(sopora)[0]), "例外ウィンドウ定義ファイルを開けません。");
-  for (int i = 0; i < 5; ++i) sopora.Post(WM_TIMER, 1000);  // ticks that arrive meanwhile
+  for (int i = 0; i < 5; ++i) sopora.Post(WM_TIMER, TIMER_MONITOR);  // ticks that arrive meanwhile
   PumpMessages(1500);
   EXPECT_EQ(MessageBoxesOf(sopora).size(), 1u);
 
   PostMessageW(MessageBoxesOf(sopora)[0], WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitFor([&] { return MessageBoxesOf(sopora).empty(); }));
-  sopora.Post(WM_TIMER, 1000);  // the next check may show it again
+  sopora.Post(WM_TIMER, TIMER_MONITOR);  // the next check may show it again
   ASSERT_TRUE(WaitFor([&] { return !MessageBoxesOf(sopora).empty(); }));
   EXPECT_EQ(MessageBoxesOf(sopora).size(), 1u);
   PostMessageW(MessageBoxesOf(sopora)[0], WM_COMMAND, IDOK, 0);

@@ -61,7 +61,7 @@ TEST(SafetyE2e, ALogHeldWithoutWriteSharingKeepsEveryOldByte) {
   EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), old);
 
   CloseHandle(held);
-  PostMessageW(frame, WM_TRAY_NOTIFY_MESSAGE, 0x1FF, WM_LBUTTONUP);  // pause: one more line
+  PostMessageW(frame, WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONUP);  // pause: one more line
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(sopora.File(L"Sopora.dat.old")); }));
   EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat.old")), old);
   std::vector<LogLine> expected = STARTUP;

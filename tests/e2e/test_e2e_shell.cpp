@@ -4,6 +4,7 @@
 // windows, and the shell's own messages.
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
 #include "scenario_support.h"
 
 namespace sopora::e2e {
@@ -38,7 +39,7 @@ TEST(ShellE2e, FirstStartInAnEmptyFolder) {
   EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), Bytes{0x01});
   Screenshot("shell-started");
 
-  sopora.Command(32771);
+  sopora.Command(ID_TRAY_EXIT);
   ASSERT_TRUE(sopora.WaitForExit());
   EXPECT_EQ(sopora.Log().back(), (LogLine{0, "Sopora を終了します"}));
   EXPECT_EQ(sopora.Log().size(), STARTUP.size() + 1);
@@ -85,7 +86,7 @@ TEST(ShellE2e, AnIdleRunEndsInStandbyAndResumeOffersTheRestart) {
   ASSERT_NE(countdown, nullptr);
   EXPECT_EQ(sopora.LogSince(beforeResume),
             (std::vector<LogLine>{{6, "省電力状態から復帰しました"}, COUNTER_RESET}));
-  const std::string remaining = WindowText(GetDlgItem(countdown, 1015));
+  const std::string remaining = WindowText(GetDlgItem(countdown, IDC_REBOOT_REMAIN));
   EXPECT_TRUE(remaining == "残り時間【30】秒" || remaining == "残り時間【29】秒") << remaining;
   Screenshot("countdown-143");
 
@@ -151,7 +152,7 @@ TEST(ShellE2e, TheTrayIconPausesResumesOpensItsMenuAndExits) {
   for (UINT ignored : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_MBUTTONUP}) sopora.TrayClick(ignored);
   EXPECT_EQ(sopora.Log().back(), STANDBY_ATTEMPT);
 
-  sopora.Post(WM_TRAY_NOTIFY_MESSAGE, 0x1FF, WM_RBUTTONUP);
+  sopora.Post(WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONUP);
   HWND menu = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     const auto menus = WindowsOf(sopora.ProcessId(), L"#32768");
@@ -164,7 +165,7 @@ TEST(ShellE2e, TheTrayIconPausesResumesOpensItsMenuAndExits) {
   sopora.Post(WM_CANCELMODE);
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
 
-  sopora.Command(32771);
+  sopora.Command(ID_TRAY_EXIT);
   ASSERT_TRUE(sopora.WaitForExit());
   EXPECT_EQ(sopora.Log().back(), (LogLine{0, "Sopora を終了します"}));
 }
@@ -208,7 +209,7 @@ TEST(ShellE2e, TheShellsOwnMessages) {
 TEST(ShellE2e, TheAboutBox) {
   SoporaProcess sopora(L"about box");
   ASSERT_TRUE(sopora.Start());
-  sopora.Post(WM_COMMAND, 57664);  // a modal box: do not wait for it
+  sopora.Post(WM_COMMAND, ID_APP_ABOUT);  // a modal box: do not wait for it
   const HWND about = sopora.WaitForWindowTitled("Soporaのﾊﾞｰｼﾞｮﾝ情報");
   ASSERT_NE(about, nullptr);
   Screenshot("about-100");

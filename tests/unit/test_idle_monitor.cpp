@@ -274,5 +274,19 @@ TEST_F(IdleMonitorTest, AFreshMonitorMonitorsAndSavingRestartsTheCount) {
   EXPECT_EQ(monitor.m_nLowLoadCount, 0);
 }
 
+// A tick that throws does so every second: its failure is logged once, and
+// only the first few different failures at all.
+TEST(UnexpectedFailureLogTest, EachFailureIsLoggedOnce) {
+  EngineRecorder log;
+  UnexpectedFailureLog failures(log);
+  for (int tick = 0; tick < 3; ++tick) failures.Report("std::bad_alloc");
+  failures.Report("vector::_M_range_check");
+  for (int i = 0; i < 20; ++i) failures.Report("failure " + std::to_string(i));
+  ASSERT_EQ(log.logLines.size(), 8u);
+  EXPECT_EQ(log.logLines[0], (std::pair<int, std::string>{2, "予期しないエラーが発生しました(std::bad_alloc)"}));
+  EXPECT_EQ(log.logLines[1].second, "予期しないエラーが発生しました(vector::_M_range_check)");
+  EXPECT_EQ(log.logLines[7].second, "予期しないエラーが発生しました(failure 5)");
+}
+
 }  // namespace
 }  // namespace sopora

@@ -66,8 +66,10 @@ TEST(LoadMeterTest, ThresholdRows) {
     std::int32_t threshold;
     std::string line;
   };
-  const Case cases[] = {{100, 100, "MoveTo 0,0"}, {101, 50, "MoveTo 0,51"}, {100, 20, "MoveTo 0,80"},
-                        {100, 0, "MoveTo 0,100"}, {100, 150, "MoveTo 0,-50"}};
+  const Case cases[] = {{100, 100, "MoveTo 0,0"},   {101, 50, "MoveTo 0,51"},     {100, 20, "MoveTo 0,80"},
+                        {100, 0, "MoveTo 0,100"},  {100, 150, "MoveTo 0,-50"},
+                        // far off the scale: kept one scale's height beyond the edge
+                        {100, 2147483647, "MoveTo 0,-100"}, {100, -2147483647 - 1, "MoveTo 0,200"}};
   for (const Case& c : cases) {
     LoadMeterStyle style = DIALOG_STYLE;
     style.thresholdValue = c.threshold;
@@ -147,6 +149,13 @@ TEST(LoadMeterTest, AScaleWithoutRangeDrawsNoLineOrCurve) {
   const Calls calls = Draw(100, 50, flat, {10, 20});
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "Pen 2 " + std::to_string(RED)), 0);
   EXPECT_EQ(calls.back(), "Digit 0 92,37");
+}
+
+TEST(LoadMeterTest, ACounterGoneWildIsDrawnOneScaleBeyondTheEdge) {
+  const Calls calls = Draw(40, 100, DIALOG_STYLE, {2147483647, 50, -2147483647 - 1});
+  for (const char* line : {"LineTo 0,-100", "LineTo 13,50", "LineTo 26,200"}) {
+    EXPECT_NE(std::find(calls.begin(), calls.end(), line), calls.end()) << line;
+  }
 }
 
 TEST(LoadMeterTest, TheModelCopiesSamplesAndCountsUpdates) {
