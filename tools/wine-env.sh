@@ -13,12 +13,14 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # serve the counter paths Sopora uses).
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;pdh=n}
 
+# SOPORA_WINE_BASE may name another folder, for a second prefix beside the
+# usual one.
 if [ "$(id -u)" -eq 0 ]; then
   SOPORA_WINE_AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-  SOPORA_WINE_BASE=/tmp/sopora-wine-nobody
+  SOPORA_WINE_BASE=${SOPORA_WINE_BASE:-/tmp/sopora-wine-nobody}
 else
   SOPORA_WINE_AS=()
-  SOPORA_WINE_BASE=$SOPORA_ROOT/build/wine
+  SOPORA_WINE_BASE=${SOPORA_WINE_BASE:-$SOPORA_ROOT/build/wine}
 fi
 export WINEPREFIX=$SOPORA_WINE_BASE/prefix
 SOPORA_WINE_HOME=$SOPORA_WINE_BASE/home
