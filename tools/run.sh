@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
 cmake --preset mingw-x86_64 >/dev/null
-cmake --build --preset mingw-x86_64 --target Sopora SoporaHook fake_pdh
+cmake --build --preset mingw-x86_64 --target Sopora SoporaHook fake_pdh fake_powrprof
 
 source tools/wine-env.sh
 virtual=0
@@ -20,7 +20,8 @@ sopora_ensure_display
 sopora_ensure_prefix
 # Wine's performance counters cannot serve Sopora's counter paths; the
 # stand-in pdh.dll, in the system folder Sopora loads it from, replays a
-# load from fakepdh.ini beside Sopora.exe instead.
+# load from fakepdh.ini beside Sopora.exe instead. The stand-in powrprof.dll
+# plays a desktop that can do everything and only records the calls.
 sopora_install_stand_ins build/mingw-x86_64/stand-ins
 
 folder=${SOPORA_RUN_FOLDER:-$SOPORA_WINE_BASE/Sopora}

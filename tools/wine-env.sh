@@ -9,9 +9,10 @@ SOPORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No start-menu entries or file associations on the host; performance
-# counters from the stand-in pdh.dll in the system folder (Wine's own cannot
-# serve the counter paths Sopora uses).
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;pdh=n}
+# counters and power calls from the stand-in pdh.dll and powrprof.dll in the
+# system folder (Wine's own counters cannot serve the paths Sopora uses, and
+# its power calls cannot be observed).
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;pdh=n;powrprof=n}
 
 # SOPORA_WINE_BASE may name another folder, for a second prefix beside the
 # usual one.

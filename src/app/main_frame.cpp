@@ -123,6 +123,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 int CMainFrame::OnCreate() {
   if (!m_wndView.Create(m_hWnd)) return -1;
   LoadSettings();
+  m_power.RefreshCapabilities();
 
   m_dlgLog.Create(m_hWnd);  // loads the log: from here on lines reach the file and the list
   m_dlgLog.AddLog(LOG_INFO, "*** Sopora の各機能を初期化します ***");
@@ -144,12 +145,21 @@ int CMainFrame::OnCreate() {
   m_dlgLog.AddLog(LOG_INFO, "I/Oフック開始");
   m_dlgLog.AddLog(LOG_INFO, "Sopora が起動しました");
   m_tray.AddTrayIcon(m_hWnd);
+  m_power.WarnIfMethodUnavailable();  // after the usual lines, the first the user reads
   return 0;
 }
 
 void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
 
-void CMainFrame::SaveSettings() { sopora::SaveSettings(m_ini, m_settings, m_monitor); }
+void CMainFrame::SaveSettings() {
+  sopora::SaveSettings(m_ini, m_settings, m_monitor);
+  m_power.OnSettingsSaved();
+}
+
+PowerCapabilities CMainFrame::ReadPowerCapabilities() {
+  m_power.RefreshCapabilities();
+  return m_power.Capabilities();
+}
 
 void CMainFrame::OnClose() {
   ReleaseSystemWide();

@@ -65,6 +65,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void LoadSettings();
   void SaveSettings() override;
   void ShowLog() override;
+  PowerCapabilities ReadPowerCapabilities() override;
   void OpenCommandMenu();
   // Removes the hooks and the tray icon; safe to call more than once.
   void ReleaseSystemWide();

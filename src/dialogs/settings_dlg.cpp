@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "dialogs/except_wnd_dlg.h"
 #include "dialogs/settings_logic.h"
 #include "framework/text_win.h"
@@ -59,10 +61,7 @@ BOOL CSettingsDlg::OnInitDialog() {
   SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, settings.Interval);
   SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, settings.MAXTime);
 
-  // The items' order is the Method value.
-  for (const char* name : METHOD_NAMES) {
-    SendItemMessage(IDC_METHOD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenCp932(name).c_str()));
-  }
+  FillMethodList(m_host.ReadPowerCapabilities());
   SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(settings.Method));
 
   SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(settings.ResumeReboot));
@@ -80,6 +79,62 @@ BOOL CSettingsDlg::OnInitDialog() {
   AddTooltips();
   UpdateMeters();
   return TRUE;
+}
+
+// The items' order is the Method value; an item's data says whether this
+// machine cannot perform it. The selection stays where it was.
+void CSettingsDlg::FillMethodList(const PowerCapabilities& capabilities) {
+  m_capabilities = capabilities;
+  const HWND list = GetDlgItem(IDC_METHOD);
+  const LRESULT selected = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  const HDC dc = GetDC(list);
+  const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  LONG widest = 0;
+  for (std::int32_t method = 0; method < static_cast<std::int32_t>(std::size(METHOD_NAMES)); ++method) {
+    const bool unavailable = !UnavailableMethodReason(capabilities, method).empty();
+    const std::wstring text = WidenCp932(MethodListText(method, unavailable));
+    const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), unavailable ? 1 : 0);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    widest = std::max(widest, extent.cx);
+  }
+  SelectObject(dc, font);
+  ReleaseDC(list, dc);
+  // Drawn by the dialog, so the heights are its to set; the open list is
+  // as wide as its longest line, the field keeps its place and width.
+  SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), metrics.tmHeight + 4);
+  SendMessageW(list, CB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
+  SendMessageW(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + 3 * GetSystemMetrics(SM_CXEDGE) + 4), 0);
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+// Choosing a method this machine cannot perform says why, and what to do.
+void CSettingsDlg::OnMethodChosen() {
+  const auto method = static_cast<std::int32_t>(SendItemMessage(IDC_METHOD, CB_GETCURSEL));
+  const std::string reason = UnavailableMethodReason(m_capabilities, method);
+  if (reason.empty()) return;
+  MessageBoxW(m_hWnd, WidenCp932(OneSentencePerLine(reason)).c_str(), L"Sopora", MB_OK | MB_ICONWARNING);
+}
+
+void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (item.itemID >= std::size(METHOD_NAMES)) return;  // no selection: an empty field
+  const bool unavailable = item.itemData != 0;
+  const bool field = (item.itemState & ODS_COMBOBOXEDIT) != 0;
+  const std::wstring text =
+      WidenCp932(field ? std::string(METHOD_NAMES[item.itemID]) : MethodListText(static_cast<std::int32_t>(item.itemID), unavailable));
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : unavailable ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+  RECT textRect = item.rcItem;
+  textRect.left += 2;
+  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &textRect,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void CSettingsDlg::EnableTrafficBar(int barId, int checkId, bool monitored) {
@@ -178,6 +233,15 @@ void CSettingsDlg::OnExceptWindows() {
 }
 
 INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SHOWWINDOW && wParam) FillMethodList(m_host.ReadPowerCapabilities());
+  if (message == WM_DRAWITEM && wParam == IDC_METHOD) {
+    DrawMethodItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDC_METHOD && HIWORD(wParam) == CBN_SELCHANGE) {
+    OnMethodChosen();
+    return TRUE;
+  }
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     switch (LOWORD(wParam)) {
       case IDC_UPDATE:

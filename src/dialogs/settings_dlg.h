@@ -9,6 +9,7 @@
 #include "framework/dialog.h"
 #include "monitor/idle_monitor.h"
 #include "monitor/load_sampler.h"
+#include "monitor/power_capabilities.h"
 
 namespace sopora {
 
@@ -19,6 +20,9 @@ class SettingsHost {
   // Stores the settings in Sopora.ini and starts the idle count again.
   virtual void SaveSettings() = 0;
   virtual void ShowLog() = 0;
+  // Asks the machine again what it can do (hibernation may have been
+  // switched on since the last time).
+  virtual PowerCapabilities ReadPowerCapabilities() = 0;
 };
 
 class CSettingsDlg : public CDialog, public LiveDisplay {
@@ -45,6 +49,9 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   void EnableTrafficBar(int barId, int checkId, bool monitored);
   void AddTooltips();
   void OnExceptWindows();
+  void FillMethodList(const PowerCapabilities& capabilities);
+  void OnMethodChosen();
+  void DrawMethodItem(const DRAWITEMSTRUCT& item) const;
 
   MonitorSettings& m_settings;
   const IdleMonitor& m_monitor;
@@ -55,6 +62,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   CLoadMeter m_meter;
   LoadMeterStyle m_style;
   HWND m_tooltip = nullptr;
+  PowerCapabilities m_capabilities;  // what the method list was last marked by
 };
 
 }  // namespace sopora

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "data/text_field.h"
+
 namespace sopora {
 
 namespace {
@@ -21,6 +23,25 @@ AppliedSettings ApplySettingsInput(const SettingsDialogInput& input) {
   applied.MAXTime = CutToMaximum(input.maxTimeSpin, MAX_TIME_RANGE_MAX, applied.maxTimeCut);
   applied.Method = input.methodSelection;
   return applied;
+}
+
+std::string MethodListText(std::int32_t method, bool unavailable) {
+  std::string text = METHOD_NAMES[method];
+  if (unavailable) text += "（このPCでは使えません）";
+  return text;
+}
+
+std::string OneSentencePerLine(std::string_view text) {
+  constexpr std::string_view FULL_STOP = "。";
+  std::string lines;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    const std::string_view character = text.substr(at, width);
+    lines += character;
+    at += width;
+    if (character == FULL_STOP && at < text.size()) lines += '\n';
+  }
+  return lines;
 }
 
 std::string FormatTrafficCaption(std::int32_t load, std::int32_t border) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "data/monitor_settings.h"
 #include "dialogs/load_meter_drawing.h"
@@ -17,6 +18,15 @@ inline constexpr std::int32_t TRAFFIC_BAR_MAX = 1000;
 
 // The power-saving states in the order of the combo box; the index is Method.
 inline constexpr const char* METHOD_NAMES[] = {"スタンバイ", "休止状態", "シャットダウン"};
+
+// A method's line in the open list: its name, marked when this machine
+// cannot perform it (the closed box shows the name alone, so nothing is
+// cut off in its narrow field).
+std::string MethodListText(std::int32_t method, bool unavailable);
+
+// A text of one or more sentences for a message box: each sentence ("。")
+// on a line of its own, so the box breaks lines where a reader would.
+std::string OneSentencePerLine(std::string_view text);
 
 // What the three spin controls and the combo box report on apply. A spin's
 // result is taken whole: an empty or out-of-range field sets the control's

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "monitor/power_capabilities.h"
+
 namespace sopora {
 
 inline constexpr std::uint32_t EWX_REBOOT_FORCE = 0x06;    // EWX_REBOOT | EWX_FORCE
@@ -20,6 +22,8 @@ class PowerApi {
  public:
   virtual ~PowerApi() = default;
   virtual bool IsNtPlatform() = 0;
+  // What the machine can do; `known` is false when it cannot be asked.
+  virtual PowerCapabilities QueryCapabilities() = 0;
   // Opens the process token, looks the privilege up and adjusts it; false
   // when the token or the privilege cannot be had.
   virtual bool AdjustPrivilege(const char* name, bool enable) = 0;

@@ -1,6 +1,9 @@
 #include "monitor/power_api_win.h"
 
 #include <windows.h>
+#include <powrprof.h>
+
+#include <cstddef>
 
 #include "framework/system_library.h"
 #include "framework/text_win.h"
@@ -12,16 +15,28 @@ PowerRequestResult ResultOf(BOOL accepted) {
   return {accepted != FALSE, accepted ? 0u : static_cast<std::uint32_t>(GetLastError())};
 }
 
+// powrprof.dll from the system folder, looked up when first needed.
 // SetSuspendState is the call that works on current Windows (where
-// SetSystemPowerState often does nothing); powrprof is loaded when first
-// needed, and systems without it use the old call.
-using SetSuspendStateFunction = BOOLEAN WINAPI(BOOLEAN hibernate, BOOLEAN force, BOOLEAN wakeupEventsDisabled);
+// SetSystemPowerState often does nothing); systems without it use the old
+// call.
+struct PowrprofFunctions {
+  decltype(SetSuspendState)* setSuspendState;
+  decltype(CallNtPowerInformation)* callNtPowerInformation;
+};
 
-SetSuspendStateFunction* FindSetSuspendState() {
-  static SetSuspendStateFunction* const function =
-      SystemLibrary(L"powrprof.dll").Find<SetSuspendStateFunction>("SetSuspendState");
-  return function;
+const PowrprofFunctions& Powrprof() {
+  static const PowrprofFunctions functions = [] {
+    const SystemLibrary powrprof(L"powrprof.dll");
+    return PowrprofFunctions{powrprof.Find<decltype(SetSuspendState)>("SetSuspendState"),
+                             powrprof.Find<decltype(CallNtPowerInformation)>("CallNtPowerInformation")};
+  }();
+  return functions;
 }
+
+// MinGW declares the older layout of the record: the bytes current Windows
+// names Hiberboot, WakeAlarmPresent and AoAc are its spare2[0..2].
+constexpr std::size_t AOAC_OFFSET = 20;
+static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, spare2) + 2 == AOAC_OFFSET);
 }  // namespace
 
 bool Win32PowerApi::IsNtPlatform() {
@@ -51,8 +66,26 @@ bool Win32PowerApi::AdjustPrivilege(const char* name, bool enable) {
   return true;
 }
 
+PowerCapabilities Win32PowerApi::QueryCapabilities() {
+  const auto query = Powrprof().callNtPowerInformation;
+  SYSTEM_POWER_CAPABILITIES system{};
+  if (!query || query(SystemPowerCapabilities, nullptr, 0, &system, sizeof system) != 0) return {};  // unknown
+  PowerCapabilities capabilities;
+  capabilities.known = true;
+  capabilities.sleepStates = system.SystemS1 || system.SystemS2 || system.SystemS3;
+  capabilities.hibernation = system.SystemS4;
+  capabilities.hibernationFile = system.HiberFilePresent;
+  capabilities.modernStandby = reinterpret_cast<const BYTE*>(&system)[AOAC_OFFSET] != 0;
+  // Windows versions that leave that byte alone still answer this.
+  POWER_PLATFORM_INFORMATION platform{};
+  if (query(PlatformInformation, nullptr, 0, &platform, sizeof platform) == 0 && platform.AoAc) {
+    capabilities.modernStandby = true;
+  }
+  return capabilities;
+}
+
 PowerRequestResult Win32PowerApi::Suspend(bool hibernate) {
-  if (SetSuspendStateFunction* const setSuspendState = FindSetSuspendState()) {
+  if (const auto setSuspendState = Powrprof().setSuspendState) {
     return ResultOf(setSuspendState(hibernate, FALSE, FALSE));
   }
   return ResultOf(SetSystemPowerState(hibernate ? FALSE : TRUE, FALSE));

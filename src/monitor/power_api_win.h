@@ -8,6 +8,7 @@ namespace sopora {
 class Win32PowerApi : public PowerApi {
  public:
   bool IsNtPlatform() override;
+  PowerCapabilities QueryCapabilities() override;
   bool AdjustPrivilege(const char* name, bool enable) override;
   PowerRequestResult Suspend(bool hibernate) override;
   PowerRequestResult ExitSession(std::uint32_t flags) override;

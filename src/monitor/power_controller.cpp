@@ -5,6 +5,19 @@
 
 namespace sopora {
 
+// Standby and hibernation: the line that announces the attempt, and the
+// action's name in the lines about a refusal or a skip.
+struct SuspendMethod {
+  bool hibernate;
+  const char* attempt;
+  const char* action;
+};
+
+namespace {
+constexpr SuspendMethod STANDBY = {false, "省電力状態検知のためスタンバイを試行します", "スタンバイへの移行"};
+constexpr SuspendMethod HIBERNATION = {true, "省電力状態検知のため休止状態を試行します", "休止状態への移行"};
+}  // namespace
+
 PowerController::PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power,
                                  RebootPrompt& prompt, MonitorRestart& monitor)
     : m_settings(settings), m_log(log), m_power(power), m_prompt(prompt), m_monitor(monitor) {}
@@ -26,25 +39,52 @@ void PowerController::LogRefusal(const char* action, PowerRequestResult result) 
   m_log.AddLog(LOG_ERROR, text);
 }
 
-void PowerController::Suspend(bool hibernate, const char* attempt, const char* failure) {
-  m_log.AddLog(LOG_WARNING, attempt);
+void PowerController::Suspend(const SuspendMethod& method) {
+  m_log.AddLog(LOG_WARNING, method.attempt);
   if (m_settings.Retry == 1) {
     // Monitoring runs on, so a refused attempt is tried again later.
     m_log.AddLog(LOG_INFO, "カウンターリセット");
     m_monitor.RestartMonitor();
   }
-  LogRefusal(failure, m_power.Suspend(hibernate));
+  LogRefusal(method.action, m_power.Suspend(method.hibernate));
+}
+
+void PowerController::RefreshCapabilities() {
+  const PowerCapabilities capabilities = m_power.QueryCapabilities();
+  if (capabilities == m_capabilities) return;
+  m_capabilities = capabilities;
+  m_unavailableLogged = false;
+}
+
+void PowerController::WarnIfMethodUnavailable() {
+  const std::string reason = UnavailableMethodReason(m_capabilities, m_settings.Method);
+  if (!reason.empty()) m_log.AddLog(LOG_ERROR, reason);
+}
+
+void PowerController::SkipUnavailable(const SuspendMethod& method, const std::string& reason) {
+  if (!m_unavailableLogged) {
+    m_log.AddLog(LOG_ERROR, std::string(method.action) + "は行いません。" + reason);
+    m_log.AddLog(LOG_INFO, "カウンターリセット");
+    m_unavailableLogged = true;
+  }
+  m_monitor.RestartMonitor();  // the machine is not left unmonitored
 }
 
 void PowerController::DoPowerAction() {
+  const PowerMethod method = static_cast<PowerMethod>(m_settings.Method);
+  // Only standby and hibernation can be missing; shutdown always works.
+  if (const std::string reason = UnavailableMethodReason(m_capabilities, m_settings.Method); !reason.empty()) {
+    SkipUnavailable(method == PowerMethod::Standby ? STANDBY : HIBERNATION, reason);
+    return;
+  }
   const bool nt = IsNtPlatform();
   if (nt) EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);
-  switch (static_cast<PowerMethod>(m_settings.Method)) {
+  switch (method) {
     case PowerMethod::Standby:
-      Suspend(false, "省電力状態検知のためスタンバイを試行します", "スタンバイへの移行");
+      Suspend(STANDBY);
       break;
     case PowerMethod::Hibernate:
-      Suspend(true, "省電力状態検知のため休止状態を試行します", "休止状態への移行");
+      Suspend(HIBERNATION);
       break;
     case PowerMethod::Shutdown:
       m_log.AddLog(LOG_WARNING, "CPU負荷低下のためシャットダウンを試行します");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "data/operation_log.h"
 #include "monitor/idle_monitor.h"
@@ -22,6 +23,8 @@ class RebootPrompt {
   virtual bool ConfirmReboot() = 0;
 };
 
+struct SuspendMethod;
+
 class PowerController : public PowerTransition {
  public:
   // `monitor` is restarted before standby or hibernation (with Retry) and
@@ -29,7 +32,20 @@ class PowerController : public PowerTransition {
   PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power, RebootPrompt& prompt,
                   MonitorRestart& monitor);
 
+  // The configured action; one the machine is known not to be able to
+  // perform is not attempted: the reason is logged (once until the settings
+  // or the capabilities change) and the count starts again, as Retry would.
   void DoPowerAction() override;
+
+  // Asks the machine what it can do (at start-up, and again when the
+  // settings dialog is shown: hibernation may have been switched on).
+  void RefreshCapabilities();
+  const PowerCapabilities& Capabilities() const { return m_capabilities; }
+  // After the start-up lines: one error line when the configured action
+  // cannot be performed here, so the user reads it before a failed night.
+  void WarnIfMethodUnavailable();
+  // The settings were stored: a reason already logged may be logged again.
+  void OnSettingsSaved() { m_unavailableLogged = false; }
   // WM_POWERBROADCAST; always answers 0.
   std::intptr_t OnPowerBroadcast(std::uintptr_t event);
 
@@ -41,7 +57,8 @@ class PowerController : public PowerTransition {
   void RebootSystem();
 
  private:
-  void Suspend(bool hibernate, const char* attempt, const char* failure);
+  void Suspend(const SuspendMethod& method);
+  void SkipUnavailable(const SuspendMethod& method, const std::string& reason);
   void LogRefusal(const char* action, PowerRequestResult result);
   void OfferReboot();
 
@@ -50,6 +67,8 @@ class PowerController : public PowerTransition {
   PowerApi& m_power;
   RebootPrompt& m_prompt;
   MonitorRestart& m_monitor;
+  PowerCapabilities m_capabilities;  // unknown until read: every action is tried, as before
+  bool m_unavailableLogged = false;
   bool m_countdownOpen = false;
 };
 

@@ -27,6 +27,7 @@ inline const std::vector<LogLine> STARTUP = {
     {0, "タスクトレイにアイコンを登録しました"},
 };
 inline const LogLine STANDBY_ATTEMPT{1, "省電力状態検知のためスタンバイを試行します"};
+inline const LogLine COUNTER_RESET{0, "カウンターリセット"};
 inline const char* const SETTINGS_TITLE = "Sopora 環境設定";
 inline const char* const LOG_TITLE = "Sopora動作ログﾞ";
 inline const char* const EXCEPT_TITLE = "例外ウィンドウ登録";

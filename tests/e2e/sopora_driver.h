@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -193,6 +194,11 @@ class SoporaProcess {
     WriteFileBytes(File(L"fakepdh.ini"), Bytes(script.begin(), script.end()));
   }
 
+  // Scripts what the stand-in powrprof.dll reports and answers.
+  void SetPowerProfile(const std::string& script) {
+    WriteFileBytes(File(L"fakepowrprof.ini"), Bytes(script.begin(), script.end()));
+  }
+
   void WriteSettings(const std::string& lines) {
     const std::string text = "[PARAMATER]\r\n" + lines;
     WriteFileBytes(File(L"Sopora.ini"), Bytes(text.begin(), text.end()));
@@ -214,8 +220,8 @@ class SoporaProcess {
       const auto frames = WindowsOf(m_process.dwProcessId, L"SoporaFrame");
       if (frames.empty()) return false;
       m_frame = frames.front();
-      const auto lines = Log();
-      return !lines.empty() && lines.back().text == "タスクトレイにアイコンを登録しました";
+      const auto lines = Log();  // the tray line ends the usual start-up; a warning may follow it
+      return std::find(lines.begin(), lines.end(), LogLine{0, "タスクトレイにアイコンを登録しました"}) != lines.end();
     });
   }
 

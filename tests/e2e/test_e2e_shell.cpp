@@ -15,7 +15,6 @@ namespace {
 // every ten minutes, so the test's own ticks are the only ones.
 const std::string SIX_TICKS = "MAXTime=60\r\nInterval=600\r\n";
 
-const LogLine COUNTER_RESET{0, "カウンターリセット"};
 
 // A fresh run of six low ticks: nothing for five, the standby attempt on
 // the sixth.

@@ -35,6 +35,7 @@ class EngineRecorder : public MonitorTimers,
   std::int32_t disk = 0;
   bool exceptionWindow = false;
   bool nt = true;
+  PowerCapabilities capabilities;  // unknown unless a test says otherwise
   PowerRequestResult suspendResult{true, 0};
   PowerRequestResult exitResult{true, 0};
   bool confirmReboot = false;
@@ -86,6 +87,10 @@ class EngineRecorder : public MonitorTimers,
   }
   // PowerApi
   bool IsNtPlatform() override { return nt; }
+  PowerCapabilities QueryCapabilities() override {
+    Record("QueryCapabilities");
+    return capabilities;
+  }
   bool AdjustPrivilege(const char* name, bool enable) override {
     Record(std::string("AdjustPrivilege ") + name + (enable ? " on" : " off"));
     return true;

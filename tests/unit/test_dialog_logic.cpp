@@ -79,6 +79,22 @@ std::vector<std::string> Titles(const std::vector<ExceptWndEntry>& entries) {
   return titles;
 }
 
+TEST(SettingsLogicTest, WhatTheMethodListAndItsMessageShow) {
+  EXPECT_EQ(MethodListText(1, true), "休止状態（このPCでは使えません）");
+  EXPECT_EQ(MethodListText(2, false), "シャットダウン");
+  struct Case {
+    std::string text, lines;
+  };
+  const Case cases[] = {
+      {"休止状態が無効です。powercfg /hibernate on で有効になります",
+       "休止状態が無効です。\npowercfg /hibernate on で有効になります"},
+      {"このPCはスタンバイ(S3)に対応していません", "このPCはスタンバイ(S3)に対応していません"},
+      {"一。二。", "一。\n二。"},  // no empty line at the end
+      {"\x81\x81\x42", "\x81\x81\x42"},  // a trail byte 0x81 before 'B' is no full stop
+  };
+  for (const Case& c : cases) EXPECT_EQ(OneSentencePerLine(c.text), c.lines) << c.text;
+}
+
 TEST(ExceptListLogicTest, LinesBecomeEntriesInOrderWithoutEmptyOnes) {
   const std::string long300(300, 'x');
   const std::vector<ExceptWndEntry> entries = EntriesFromLines({"b*", "", "a?c", "a?c", long300, std::string(258, 'y') + "ア"});

@@ -1,6 +1,8 @@
 // The power transition, the power broadcasts and the restart countdown.
 #include <gtest/gtest.h>
 
+#include "data/data_store.h"
+#include "data/text_field.h"
 #include "monitor/power_controller.h"
 #include "monitor/reboot_countdown.h"
 #include "support/fake_data_services.h"
@@ -145,6 +147,123 @@ TEST_F(PowerTest, AResumeDuringTheCountdownOpensNoSecondOne) {
   world.duringRebootPrompt = nullptr;
   power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
   EXPECT_EQ(world.Count("ConfirmReboot"), 2);  // and offered again once the first is over
+}
+
+// What the machine can do, as the power library reports it.
+struct Profile {
+  const char* name;
+  PowerCapabilities capabilities;
+};
+const Profile UNKNOWN = {"query failed", {}};
+const Profile DESKTOP = {"desktop", {true, true, true, true, false}};
+const Profile HIBERNATION_OFF = {"hibernation off", {true, true, false, false, false}};
+const Profile NO_HIBERNATION_FILE = {"no hibernation file", {true, true, true, false, false}};
+const Profile MODERN_LAPTOP = {"Modern Standby laptop", {true, false, true, true, true}};
+const Profile MODERN_LAPTOP_HIBERNATION_OFF = {"Modern Standby, hibernation off", {true, false, false, false, true}};
+const Profile NO_SLEEP_AT_ALL = {"no S1-S3, no Modern Standby", {true, false, true, true, false}};
+
+const std::string HIBERNATION_OFF_REASON = "休止状態が無効です。powercfg /hibernate on で有効になります";
+
+// Capabilities x method x Retry: an action the machine can perform makes
+// exactly the calls it made before capabilities were known; one it cannot
+// makes none, logs why and restarts the count as Retry would.
+TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
+  struct Case {
+    const Profile& profile;
+    std::int32_t method;
+    std::string reason;  // empty: performed as before
+  };
+  const Case cases[] = {
+      {UNKNOWN, 0, ""},
+      {UNKNOWN, 1, ""},
+      {DESKTOP, 0, ""},
+      {DESKTOP, 1, ""},
+      {DESKTOP, 2, ""},
+      {HIBERNATION_OFF, 0, ""},
+      {HIBERNATION_OFF, 1, HIBERNATION_OFF_REASON},
+      {NO_HIBERNATION_FILE, 1, HIBERNATION_OFF_REASON},
+      {MODERN_LAPTOP, 0, "このPCはスタンバイ(S3)に対応していません(モダンスタンバイ)。休止状態かシャットダウンを選んでください"},
+      {MODERN_LAPTOP, 1, ""},
+      {MODERN_LAPTOP_HIBERNATION_OFF, 0,
+       "このPCはスタンバイ(S3)に対応していません(モダンスタンバイ)。シャットダウンを選んでください"},
+      {MODERN_LAPTOP_HIBERNATION_OFF, 1, HIBERNATION_OFF_REASON},
+      {MODERN_LAPTOP_HIBERNATION_OFF, 2, ""},  // shutdown always works
+      {MODERN_LAPTOP_HIBERNATION_OFF, 3, ""},  // an unknown method only beeps, as before
+      {NO_SLEEP_AT_ALL, 0, "このPCはスタンバイ(S3)に対応していません"},
+  };
+  for (const Case& c : cases) {
+    for (std::int32_t retry : {0, 1}) {
+      const std::string name = std::string(c.profile.name) + " Method " + std::to_string(c.method) + " Retry " +
+                               std::to_string(retry);
+      Configure(c.method, retry);
+      world.capabilities = {};
+      power.RefreshCapabilities();
+      world.Clear();
+      power.DoPowerAction();
+      const Calls before = world.calls;  // unknown capabilities: today's behaviour
+
+      PowerController informed{settings, world, world, world, monitor};
+      world.capabilities = c.profile.capabilities;
+      informed.RefreshCapabilities();
+      world.Clear();
+      informed.DoPowerAction();
+      if (c.reason.empty()) {
+        EXPECT_EQ(world.calls, before) << name;
+        continue;
+      }
+      const std::string action = c.method == 0 ? "スタンバイへの移行" : "休止状態への移行";
+      EXPECT_EQ(world.calls, (Calls{"AddLog 2 " + action + "は行いません。" + c.reason, "AddLog 0 カウンターリセット",
+                                    "KillTimer 1000", "SetTimer 1000 1000"}))
+          << name;
+      EXPECT_EQ(world.logLines.front().second.size(), TextOfField(MakeLogRecord(2, world.logLines.front().second,
+                                                                                  SystemTime{}).text).size())
+          << name << ": the line fits the log's field";
+    }
+  }
+}
+
+TEST_F(PowerTest, TheReasonIsLoggedOnceUntilTheSettingsOrTheCapabilitiesChange) {
+  Configure(0, 0);
+  world.capabilities = MODERN_LAPTOP.capabilities;
+  power.RefreshCapabilities();
+  const auto skipped = [&] {
+    world.Clear();
+    power.DoPowerAction();
+    EXPECT_EQ(world.Count("KillTimer 1000"), 1);  // the count always starts again
+    return world.logLines.size();
+  };
+  EXPECT_EQ(skipped(), 2u);
+  EXPECT_EQ(skipped(), 0u);
+  power.RefreshCapabilities();  // asked again, nothing changed
+  EXPECT_EQ(skipped(), 0u);
+  power.OnSettingsSaved();
+  EXPECT_EQ(skipped(), 2u);
+  world.capabilities = MODERN_LAPTOP_HIBERNATION_OFF.capabilities;  // hibernation switched off meanwhile
+  power.RefreshCapabilities();
+  EXPECT_EQ(skipped(), 2u);
+  EXPECT_EQ(skipped(), 0u);
+}
+
+TEST_F(PowerTest, TheStartUpWarningNamesTheConfiguredMethodOnly) {
+  struct Case {
+    const Profile& profile;
+    std::int32_t method;
+    bool warned;
+  };
+  const Case cases[] = {{UNKNOWN, 0, false}, {DESKTOP, 1, false}, {MODERN_LAPTOP, 0, true},
+                        {MODERN_LAPTOP, 1, false}, {HIBERNATION_OFF, 1, true}, {HIBERNATION_OFF, 2, false}};
+  for (const Case& c : cases) {
+    Configure(c.method, 0);
+    world.capabilities = c.profile.capabilities;
+    power.RefreshCapabilities();
+    world.Clear();
+    power.WarnIfMethodUnavailable();
+    ASSERT_EQ(world.logLines.size(), c.warned ? 1u : 0u) << c.profile.name << " " << c.method;
+    if (c.warned) {
+      EXPECT_EQ(world.logLines[0],
+                std::make_pair(2, UnavailableMethodReason(c.profile.capabilities, c.method)));
+    }
+  }
 }
 
 TEST(RebootCountdownTest, ThirtyStepsThenOk) {

@@ -139,5 +139,31 @@ TEST(PowerWin, TheSystemIsOfTheNtFamilyAndThePrivilegeCanBeAdjusted) {
   EXPECT_FALSE(power.AdjustPrivilege("SeNoSuchPrivilege", true));
 }
 
+// The capability record through the stand-in powrprof.dll: MinGW's older
+// layout of it, with Modern Standby in the byte after the throttles or in
+// the platform record, and a query that fails.
+TEST(PowerWin, TheMachinesCapabilitiesAreReadFromTheRecord) {
+  TempFolder folder(L"power capabilities");
+  SetEnvironmentVariableW(L"SOPORA_FAKE_POWRPROF", folder.File(L"fakepowrprof.ini").c_str());
+  struct Case {
+    const char* script;
+    PowerCapabilities expected;
+  };
+  const Case cases[] = {
+      {"S3=1\r\nS4=1\r\nHiberFile=1\r\n", {true, true, true, true, false}},
+      {"S1=1\r\nS3=0\r\nS4=1\r\nHiberFile=0\r\n", {true, true, true, false, false}},
+      {"S3=0\r\nS4=0\r\nHiberFile=0\r\nAoAc=1\r\n", {true, false, false, false, true}},
+      {"S3=0\r\nPlatform=1\r\n", {true, false, true, true, true}},
+      {"Query=3221225659\r\n", {}},  // STATUS_NOT_SUPPORTED: unknown
+  };
+  Win32PowerApi power;
+  for (const Case& c : cases) {
+    const std::string script = std::string("[Capabilities]\r\n") + c.script;
+    WriteFileBytes(folder.File(L"fakepowrprof.ini"), Bytes(script.begin(), script.end()));
+    EXPECT_EQ(power.QueryCapabilities(), c.expected) << c.script;
+  }
+  SetEnvironmentVariableW(L"SOPORA_FAKE_POWRPROF", nullptr);
+}
+
 }  // namespace
 }  // namespace sopora

@@ -1,0 +1,132 @@
+// The whole power path of the real Sopora.exe under Wine, through the
+// stand-in powrprof.dll: what the machine can do, the calls that follow
+// (or do not) when the time runs out, the start-up warning, and the marks
+// in the settings dialog's list.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "scenario_support.h"
+
+namespace sopora::e2e {
+namespace {
+
+// T = 6 ticks, the test's ticks the only ones.
+const std::string SIX_TICKS = "MAXTime=60\r\nInterval=600\r\n";
+
+const char* const DESKTOP = "[Capabilities]\r\nS3=1\r\nS4=1\r\nHiberFile=1\r\n";
+const char* const MODERN_LAPTOP_HIBERNATION_OFF = "[Capabilities]\r\nS3=0\r\nS4=0\r\nHiberFile=0\r\nAoAc=1\r\n";
+
+const std::string NO_S3_REASON =
+    "このPCはスタンバイ(S3)に対応していません(モダンスタンバイ)。シャットダウンを選んでください";
+
+std::vector<std::string> SuspendCalls(const SoporaProcess& sopora) {
+  std::vector<std::string> calls;
+  const std::string log = ReadFileText(sopora.File(L"fakepowrprof.log"));
+  for (std::size_t at = log.find("SetSuspendState"); at != std::string::npos; at = log.find("SetSuspendState", at + 1)) {
+    calls.push_back(log.substr(at, log.find_first_of("\r\n", at) - at));
+  }
+  return calls;
+}
+
+TEST(PowerE2e, ADesktopGoesIntoStandbyAndHibernationThroughSetSuspendState) {
+  struct Case {
+    int method;
+    LogLine attempt;
+    std::string call;
+  };
+  const Case cases[] = {
+      {0, STANDBY_ATTEMPT, "SetSuspendState hibernate=0 force=0 wakeupEventsDisabled=0 -> 1"},
+      {1, {1, "省電力状態検知のため休止状態を試行します"}, "SetSuspendState hibernate=1 force=0 wakeupEventsDisabled=0 -> 1"},
+  };
+  for (const Case& c : cases) {
+    SoporaProcess sopora(L"desktop power " + std::to_wstring(c.method));
+    sopora.WriteSettings(SIX_TICKS + "Method=" + std::to_string(c.method) + "\r\n");
+    sopora.SetPowerProfile(DESKTOP);
+    ASSERT_TRUE(sopora.Start());
+    EXPECT_EQ(sopora.Log(), STARTUP);  // nothing to warn about
+    sopora.Tick(5);
+    EXPECT_TRUE(SuspendCalls(sopora).empty());
+    sopora.Tick(1);
+    EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{c.attempt});
+    EXPECT_EQ(SuspendCalls(sopora), std::vector<std::string>{c.call});
+  }
+}
+
+TEST(PowerE2e, ARefusedSuspendIsLogged) {
+  SoporaProcess sopora(L"refused suspend");
+  sopora.WriteSettings(SIX_TICKS);
+  sopora.SetPowerProfile(std::string(DESKTOP) + "[SetSuspendState]\r\nResult=0\r\nError=50\r\n");
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(6);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()),
+            (std::vector<LogLine>{STANDBY_ATTEMPT, {2, "スタンバイへの移行に失敗しました(エラーコード=50)"}}));
+}
+
+// A Modern Standby laptop with hibernation switched off, standby chosen:
+// told at start-up, told once when the time runs out, nothing attempted,
+// and the count goes on.
+TEST(PowerE2e, AnActionTheMachineCannotPerformIsNeverAttempted) {
+  SoporaProcess sopora(L"modern standby");
+  sopora.WriteSettings(SIX_TICKS);
+  sopora.SetPowerProfile(MODERN_LAPTOP_HIBERNATION_OFF);
+  ASSERT_TRUE(sopora.Start());
+  std::vector<LogLine> expected = STARTUP;
+  expected.push_back({2, NO_S3_REASON});
+  ASSERT_TRUE(WaitFor([&] { return sopora.Log() == expected; }));
+
+  sopora.Tick(6);
+  expected.push_back({2, "スタンバイへの移行は行いません。" + NO_S3_REASON});
+  expected.push_back(COUNTER_RESET);
+  EXPECT_EQ(sopora.Log(), expected);
+  sopora.Tick(12);  // two more runs to the target: counted again, and silent
+  EXPECT_EQ(sopora.Log(), expected);
+  EXPECT_TRUE(SuspendCalls(sopora).empty());
+}
+
+std::string MethodItem(HWND settings, int index) {
+  wchar_t text[128] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(settings, IDC_METHOD), CB_GETLBTEXT, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &ignored);
+  return NarrowCp932(text);
+}
+
+TEST(PowerE2e, TheSettingsDialogMarksWhatThisMachineCannotDo) {
+  SoporaProcess sopora(L"method marks");
+  sopora.SetPowerProfile(MODERN_LAPTOP_HIBERNATION_OFF);
+  ASSERT_TRUE(sopora.Start());
+  HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(MethodItem(settings, 0), "スタンバイ（このPCでは使えません）");
+  EXPECT_EQ(MethodItem(settings, 1), "休止状態（このPCでは使えません）");
+  EXPECT_EQ(MethodItem(settings, 2), "シャットダウン");
+  // Opened the way a user opens it, for the picture.
+  SetForegroundWindow(settings);
+  RECT box;
+  GetWindowRect(GetDlgItem(settings, IDC_METHOD), &box);
+  RunHostCommand("/usr/bin/xdotool mousemove " + std::to_string(box.right - 8) + " " +
+                 std::to_string((box.top + box.bottom) / 2) + " click 1");
+  Screenshot("settings-methods");
+  RunHostCommand("/usr/bin/xdotool key Escape");
+  PumpMessages(300);
+
+  // Choosing one says why.
+  ControlMessage(settings, IDC_METHOD, CB_SETCURSEL, 1);
+  PostMessageW(settings, WM_COMMAND, MAKEWPARAM(IDC_METHOD, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(settings, IDC_METHOD)));
+  ASSERT_TRUE(WaitFor([&] { return !MessageBoxesOf(sopora).empty(); }));
+  EXPECT_EQ(MessageBoxText(MessageBoxesOf(sopora)[0]), "休止状態が無効です。\npowercfg /hibernate on で有効になります");
+  Screenshot("settings-method-reason");
+  PostMessageW(MessageBoxesOf(sopora)[0], WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return MessageBoxesOf(sopora).empty(); }));
+
+  // Hibernation switched on meanwhile: the dialog asks again when shown.
+  Click(settings, IDCANCEL);
+  sopora.SetPowerProfile("[Capabilities]\r\nS3=0\r\nS4=1\r\nHiberFile=1\r\nAoAc=1\r\n");
+  settings = ShowSettings(sopora);
+  EXPECT_EQ(MethodItem(settings, 1), "休止状態");
+  EXPECT_EQ(ControlMessage(settings, IDC_METHOD, CB_GETCURSEL), 1);  // the choice stays
+}
+
+}  // namespace
+}  // namespace sopora::e2e
