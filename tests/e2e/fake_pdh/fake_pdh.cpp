@@ -13,33 +13,22 @@
 #include <pdh.h>
 #include <pdhmsg.h>
 
-#include <cstdio>
 #include <cwchar>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "stand_in_script.h"
+
 namespace {
 
-std::wstring ScriptPath() {
-  wchar_t path[MAX_PATH];
-  if (GetEnvironmentVariableW(L"SOPORA_FAKE_PDH", path, MAX_PATH)) return path;
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"fakepdh.ini";
-}
+std::wstring ScriptPath() { return StandInScript(L"SOPORA_FAKE_PDH", L"fakepdh.ini"); }
 
 void Log(const wchar_t* format, ...) {
-  std::wstring logPath = ScriptPath();
-  logPath = logPath.substr(0, logPath.find_last_of(L"\\/") + 1) + L"fakepdh.log";
-  FILE* file = _wfopen(logPath.c_str(), L"a");
-  if (!file) return;
   va_list args;
   va_start(args, format);
-  std::vfwprintf(file, format, args);
+  AppendToStandInLog(ScriptPath(), L"fakepdh.log", format, args);
   va_end(args);
-  std::fputwc(L'\n', file);
-  std::fclose(file);
 }
 
 PDH_STATUS Status(const std::wstring& object, const wchar_t* call) {

@@ -14,30 +14,19 @@
 #include <winternl.h>
 #include <powrprof.h>
 
-#include <cstdio>
 #include <string>
+
+#include "stand_in_script.h"
 
 namespace {
 
-std::wstring ScriptPath() {
-  wchar_t path[MAX_PATH];
-  if (GetEnvironmentVariableW(L"SOPORA_FAKE_POWRPROF", path, MAX_PATH)) return path;
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"fakepowrprof.ini";
-}
+std::wstring ScriptPath() { return StandInScript(L"SOPORA_FAKE_POWRPROF", L"fakepowrprof.ini"); }
 
 void Log(const wchar_t* format, ...) {
-  std::wstring logPath = ScriptPath();
-  logPath = logPath.substr(0, logPath.find_last_of(L"\\/") + 1) + L"fakepowrprof.log";
-  FILE* file = _wfopen(logPath.c_str(), L"a");
-  if (!file) return;
   va_list args;
   va_start(args, format);
-  std::vfwprintf(file, format, args);
+  AppendToStandInLog(ScriptPath(), L"fakepowrprof.log", format, args);
   va_end(args);
-  std::fputwc(L'\n', file);
-  std::fclose(file);
 }
 
 UINT Script(const wchar_t* section, const wchar_t* key, UINT byDefault) {
