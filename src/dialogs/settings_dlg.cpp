@@ -61,7 +61,8 @@ BOOL CSettingsDlg::OnInitDialog() {
   SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, settings.Interval);
   SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, settings.MAXTime);
 
-  FillMethodList(m_host.ReadPowerCapabilities());
+  // Marked by what the machine can do each time the dialog is shown.
+  FillMethodList(PowerCapabilities{});
   SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(settings.Method));
 
   SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(settings.ResumeReboot));
