@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, and runs every test: the
-# native unit tests and fuzz smokes, then the Windows tests under Wine.
+# Installs what is missing, builds everything and the release packages, and
+# runs every test: the native unit tests and fuzz smokes, then the Windows
+# tests, end-to-end scenarios and release checks under Wine.
 # Ends with ctest's summary; the exit code is non-zero when a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,6 +11,8 @@ for preset in host mingw-x86_64 mingw-i686; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
+# The release packages of both architectures, which the release tests check.
+tools/release.sh
 
 source tools/wine-env.sh
 sopora_ensure_display

@@ -22,7 +22,8 @@ static HWND s_hWndNotify = nullptr;            // installing process only: its w
 static HHOOK s_hKeyboardHook = nullptr;        // installing process only
 static HHOOK s_hMouseHook = nullptr;           // installing process only
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+// The library is built without a C run-time, so this is its entry point.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     s_hModule = instance;
     ProcessIdToSessionId(GetCurrentProcessId(), &s_session);

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <new>
+
 #include "hooklib/input_activity.h"
 
 #ifdef SOPORAHOOK_BUILDING
@@ -23,6 +26,17 @@ class SOPORAHOOK_API CSoporaHook {
   CSoporaHook& operator=(const CSoporaHook& other);
   // Removes both hooks.
   virtual ~CSoporaHook();
+
+  // The object is allocated by the program and freed by the library's
+  // deleting destructor, and the library has no C++ run-time of its own:
+  // both sides use the process heap, whatever run-time each is built with.
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return HeapAlloc(GetProcessHeap(), 0, size);
+  }
+  static void operator delete(void* object) noexcept {
+    if (object) HeapFree(GetProcessHeap(), 0, object);
+  }
+  static void operator delete(void* object, const std::nothrow_t&) noexcept { operator delete(object); }
 
  private:
   static LRESULT CALLBACK HookKeyBoardProc(int nCode, WPARAM wParam, LPARAM lParam);

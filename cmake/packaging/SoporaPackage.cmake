@@ -1,0 +1,65 @@
+# The release of one Windows build: a portable ZIP and a per-user installer,
+# both made by CPack from the same install rules, so they ship the same
+# files. tools/release.sh runs CPack for both architectures.
+
+# The package version: major.minor.patch, with the fourth part only when it
+# is not 0 (the resources always carry all four).
+set(SOPORA_PACKAGE_VERSION ${SOPORA_VERSION_MAJOR}.${SOPORA_VERSION_MINOR}.${SOPORA_VERSION_PATCH})
+if(NOT SOPORA_VERSION_TWEAK EQUAL 0)
+  string(APPEND SOPORA_PACKAGE_VERSION .${SOPORA_VERSION_TWEAK})
+endif()
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(SOPORA_PACKAGE_ARCH win64)
+  set(nsis_target amd64-unicode)  # a 64-bit program gets a 64-bit installer
+else()
+  set(SOPORA_PACKAGE_ARCH win32)
+  set(nsis_target x86-unicode)
+endif()
+set(SOPORA_PACKAGE_NAME Sopora-${SOPORA_PACKAGE_VERSION}-${SOPORA_PACKAGE_ARCH})
+
+# The user guide and the pictures it shows: only those it names, so that a
+# picture the page needs and the build lacks stops the configuration.
+set(help_page ${PROJECT_SOURCE_DIR}/docs/help/index.htm)
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${help_page})
+file(READ ${help_page} help_text)
+string(REGEX MATCHALL "src=\"images/[^\"]+\"" help_pictures "${help_text}")
+list(TRANSFORM help_pictures REPLACE "src=\"images/([^\"]+)\"" "${PROJECT_SOURCE_DIR}/docs/screenshots/\\1")
+list(REMOVE_DUPLICATES help_pictures)
+foreach(picture IN LISTS help_pictures)
+  if(NOT EXISTS ${picture})
+    message(FATAL_ERROR "docs/help/index.htm shows ${picture}, which does not exist")
+  endif()
+endforeach()
+install(FILES ${help_page} DESTINATION Help)
+install(FILES ${help_pictures} DESTINATION Help/images)
+
+# What Sopora is, how to start it, its licence: UTF-8 with a byte order mark
+# and CRLF, so that Notepad shows the Japanese on every Windows.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Readme.txt.in ${PROJECT_BINARY_DIR}/Readme.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${PROJECT_BINARY_DIR}/Readme.txt DESTINATION .)
+
+set(CPACK_PACKAGE_NAME Sopora)
+set(CPACK_PACKAGE_VENDOR "Sopora Project")
+set(CPACK_PACKAGE_VERSION ${SOPORA_PACKAGE_VERSION})
+set(CPACK_PACKAGE_FILE_NAME ${SOPORA_PACKAGE_NAME})
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Sopora)
+set(CPACK_GENERATOR ZIP NSIS)
+# The ZIP holds the files themselves: unpacked where the user chooses, they
+# are the program folder.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+# Shipped binaries carry no debug information; the build tree keeps it.
+set(CPACK_STRIP_FILES TRUE)
+
+# The installer is CPack's NSIS generator with the project's own template
+# (NSIS.template.in beside this file): CPack's stock one installs for all
+# users with administrator rights into Program Files, which Sopora cannot
+# write its data files beside; this one installs per user without them.
+set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
+set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS -WX -V2)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/src/res/icons/128_chip.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/src/res/icons/128_chip.ico)
+# Values only the project's template reads.
+set(CPACK_SOPORA_NSIS_TARGET ${nsis_target})
+set(CPACK_SOPORA_FILE_VERSION ${SOPORA_VERSION_MAJOR}.${SOPORA_VERSION_MINOR}.${SOPORA_VERSION_PATCH}.${SOPORA_VERSION_TWEAK})
+
+include(CPack)
