@@ -129,11 +129,13 @@ std::vector<std::wstring> SortedNamesIn(const std::filesystem::path& folder) {
 class InstallerE2e : public ::testing::Test {
  protected:
   InstallerE2e() {
-    // The stand-in counters read their script from beside the test, so the
-    // install folder only ever holds what the installer and Sopora put there.
+    // The stand-ins of the system libraries read their scripts (and keep
+    // their logs) beside the test, so the install folder only ever holds
+    // what the installer and Sopora put there.
     const std::string script = "[Processor]\r\nValue=1\r\n[Process]\r\nValue=99\r\n";
     WriteFileBytes(m_support.File(L"fakepdh.ini"), Bytes(script.begin(), script.end()));
     SetEnvironmentVariableW(L"SOPORA_FAKE_PDH", m_support.File(L"fakepdh.ini").c_str());
+    SetEnvironmentVariableW(L"SOPORA_FAKE_POWRPROF", m_support.File(L"fakepowrprof.ini").c_str());
     ForgetInstall();
   }
   ~InstallerE2e() override {
