@@ -226,6 +226,7 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   };
   ASSERT_TRUE(WaitFor(perUserLog));
   EXPECT_EQ(ReadFileText(perUser / L"Sopora.ini"), "[PARAMATER]\r\nCPUBorder=33\r\n");
+  EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(perUser / L"SoporaWnd.dat"); }));  // at the first tick
   const std::vector<std::filesystem::path> besideTheProgram = FilesIn(sopora.Folder().Path());
 
   const HWND frame = WaitForFrame(sopora);
