@@ -50,7 +50,8 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_power(m_settings, m_dlgLog, m_powerApi, m_rebootPrompt, m_monitor),
       m_tray(m_dlgLog),
       m_dlgSettings(m_settings, m_monitor, m_sampler, *this, m_paths),
-      m_monitor(m_settings, IdleMonitorServices{*this, m_sampler, m_exceptions, m_tray, m_dlgSettings, m_dlgLog, m_power}) {
+      m_monitor(m_settings,
+                IdleMonitorServices{*this, m_sampler, m_exceptions, m_tray, m_dlgSettings, m_dlgLog, m_power}) {
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 

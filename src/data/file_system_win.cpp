@@ -42,8 +42,9 @@ bool Win32FileSystem::Exists(const DataPath& path) { return PathFileExistsW(path
 FileContent Win32FileSystem::ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) {
   // The access the stores' "a+b" asks for: write access too, so a read-only
   // file, or one held open without write sharing, is refused here.
-  const UniqueKernelHandle file = FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueKernelHandle file =
+      FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   FileContent content;
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.Get(), &size)) return content;
@@ -104,8 +105,9 @@ void Win32FileSystem::Remove(const DataPath& path) {
 
 std::optional<FileStamp> Win32FileSystem::Stamp(const DataPath& path) {
   // No access asked for: looking never gets in the way of a writer.
-  const UniqueKernelHandle file = FileHandle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueKernelHandle file =
+      FileHandle(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
   return FileStamp{Combine(info.nFileIndexHigh, info.nFileIndexLow), Combine(info.nFileSizeHigh, info.nFileSizeLow),

@@ -127,8 +127,8 @@ void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
   if (item.itemID >= std::size(METHOD_NAMES)) return;  // no selection: an empty field
   const bool unavailable = item.itemData != 0;
   const bool field = (item.itemState & ODS_COMBOBOXEDIT) != 0;
-  const std::wstring text =
-      WidenCp932(field ? std::string(METHOD_NAMES[item.itemID]) : MethodListText(static_cast<std::int32_t>(item.itemID), unavailable));
+  const auto method = static_cast<std::int32_t>(item.itemID);
+  const std::wstring text = WidenCp932(field ? std::string(METHOD_NAMES[method]) : MethodListText(method, unavailable));
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : unavailable ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
   RECT textRect = item.rcItem;
