@@ -157,6 +157,18 @@ class TestWindow {
   HWND m_window = nullptr;
 };
 
+// A log file as the program wrote it, record by record.
+inline std::vector<LogLine> LogIn(const std::filesystem::path& logFile) {
+  const Bytes file = ReadFileBytes(logFile);
+  std::vector<LogLine> lines;
+  for (std::size_t at = 1; at + sizeof(LogRecord) <= file.size(); at += sizeof(LogRecord)) {
+    LogRecord record;
+    std::memcpy(&record, file.data() + at, sizeof record);
+    lines.push_back({record.kind, std::string(TextOfField(record.text))});
+  }
+  return lines;
+}
+
 class SoporaProcess {
  public:
   // The folder's name carries the test runner's process id: a hook library
@@ -265,16 +277,7 @@ class SoporaProcess {
   }
 
   // The operation log as the program wrote it, record by record.
-  std::vector<LogLine> Log() const {
-    const Bytes file = ReadFileBytes(File(L"Sopora.dat"));
-    std::vector<LogLine> lines;
-    for (std::size_t at = 1; at + sizeof(LogRecord) <= file.size(); at += sizeof(LogRecord)) {
-      LogRecord record;
-      std::memcpy(&record, file.data() + at, sizeof record);
-      lines.push_back({record.kind, std::string(TextOfField(record.text))});
-    }
-    return lines;
-  }
+  std::vector<LogLine> Log() const { return LogIn(File(L"Sopora.dat")); }
   std::vector<LogLine> LogSince(std::size_t count) const {
     std::vector<LogLine> lines = Log();
     lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(count, lines.size())));

@@ -105,17 +105,6 @@ long RunAndWait(std::wstring commandLine) {
   return ended ? static_cast<long>(code) : -1;
 }
 
-std::vector<LogLine> LogIn(const std::filesystem::path& file) {
-  const Bytes bytes = ReadFileBytes(file);
-  std::vector<LogLine> lines;
-  for (std::size_t at = 1; at + sizeof(LogRecord) <= bytes.size(); at += sizeof(LogRecord)) {
-    LogRecord record;
-    std::memcpy(&record, bytes.data() + at, sizeof record);
-    lines.push_back({record.kind, std::string(TextOfField(record.text))});
-  }
-  return lines;
-}
-
 std::vector<std::wstring> SortedNamesIn(const std::filesystem::path& folder) {
   std::vector<std::wstring> names;
   std::error_code none;  // a folder that is gone holds nothing
