@@ -85,20 +85,33 @@ std::filesystem::path BenchFolder() {
   return folder;
 }
 
+// Arg 1: every append is preceded by another instance's line, so each one
+// reads the file again and merges into it.
 void BM_AppendLogAtLimit(benchmark::State& state) {
   const bool sync = state.range(0) != 0;
+  const bool shared = state.range(1) != 0;
   PosixFileSystem files(sync);
   RecordingNotifier notifier;
+  FakeClock clock;
   const DataFilePaths paths = DataFilePathsIn(BenchFolder(), BenchFolder());
-  CDataStore store(files, notifier, paths);
   std::filesystem::remove(paths.logFile);
+  CDataStore store(files, notifier, clock, paths);
+  CDataStore other(files, notifier, clock, paths);
   store.LoadLog();
+  other.LoadLog();
   const SystemTime now = {2026, 12, 2, 8, 12, 0, 0, 0};
   for (int i = 0; i < 1000; ++i) store.AppendLog(MakeLogRecord(0, "監視タイマー開始", now));
-  for (auto _ : state) store.AppendLog(MakeLogRecord(1, "監視を再開しました", now));
+  for (auto _ : state) {
+    if (shared) {
+      state.PauseTiming();
+      other.AppendLog(MakeLogRecord(0, "監視を一時的に停止しました", now));
+      state.ResumeTiming();
+    }
+    store.AppendLog(MakeLogRecord(1, "監視を再開しました", now));
+  }
   state.SetBytesProcessed(state.iterations() * 276001);
 }
-BENCHMARK(BM_AppendLogAtLimit)->ArgName("fsync")->Arg(0)->Arg(1);
+BENCHMARK(BM_AppendLogAtLimit)->ArgNames({"fsync", "shared"})->Args({0, 0})->Args({0, 1})->Args({1, 0});
 
 void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
   const bool sync = state.range(0) != 0;

@@ -85,7 +85,7 @@ class QuietWorld : public EngineRecorder {
 // The engine at T = 3600 in a world of 100 patterns and 200 windows.
 struct Engine {
   FakeDataServices fake;
-  CDataStore store{fake.files, fake.notifier, fake.paths};
+  CDataStore store{fake.files, fake.notifier, fake.clock, fake.paths};
   ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
   QuietWorld world{detector};
   MonitorSettings settings;
@@ -114,7 +114,7 @@ BENCHMARK(BM_Tick_Engine);
 // as they read, with the recursive matcher and a front-erased array.
 void BM_Tick_Literal(benchmark::State& state) {
   FakeDataServices fake;
-  CDataStore store(fake.files, fake.notifier, fake.paths);
+  CDataStore store(fake.files, fake.notifier, fake.clock, fake.paths);
   FillWorld(fake);
   const std::int32_t target = 60 * 60 / 1;
   std::vector<std::int32_t> history(target, 0);

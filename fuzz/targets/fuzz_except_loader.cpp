@@ -13,7 +13,7 @@ using namespace sopora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FakeDataServices fake;
-  CDataStore store(fake.files, fake.notifier, fake.paths);
+  CDataStore store(fake.files, fake.notifier, fake.clock, fake.paths);
   fake.files.files[fake.paths.wndFile] = Bytes(data, data + size);
 
   std::vector<ExceptWndEntry> patterns;

@@ -42,16 +42,17 @@ struct CommandTable {
 CMainFrame::CMainFrame(const DataFilePaths& paths)
     : m_paths(paths),
       m_ini(m_paths.iniFile),
-      m_dlgLog(m_paths),
-      m_failureLog(m_dlgLog),
-      m_dataStore(Win32Files(), Win32MessageBox(), m_paths),
+      m_dataStore(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_paths),
+      m_log(m_dataStore, Win32LocalClock()),
+      m_dlgLog(m_log),
+      m_failureLog(m_log),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
-      m_sampler(m_settings, m_counterApi, m_dlgLog),
-      m_power(m_settings, m_dlgLog, m_powerApi, m_rebootPrompt, m_monitor),
-      m_tray(m_dlgLog),
+      m_sampler(m_settings, m_counterApi, m_log),
+      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor),
+      m_tray(m_log),
       m_dlgSettings(m_settings, m_monitor, m_sampler, *this, m_paths),
       m_monitor(m_settings,
-                IdleMonitorServices{*this, m_sampler, m_exceptions, m_tray, m_dlgSettings, m_dlgLog, m_power}) {
+                IdleMonitorServices{*this, m_sampler, m_exceptions, m_tray, m_dlgSettings, m_log, m_power}) {
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 
@@ -126,16 +127,17 @@ int CMainFrame::OnCreate() {
   LoadSettings();
   m_power.RefreshCapabilities();
 
-  m_dlgLog.Create(m_hWnd);  // loads the log: from here on lines reach the file and the list
-  m_dlgLog.AddLog(LOG_INFO, "*** Sopora の各機能を初期化します ***");
+  m_dlgLog.Create(m_hWnd);  // shows the log, which was loaded with the frame
+  m_log.AddLog(LOG_INFO, "*** Sopora の各機能を初期化します ***");
+  if (!m_paths.writable) m_log.AddLog(LOG_ERROR, "設定とログを保存できるフォルダーがありません。");
   // Without a processor load the program cannot work; start-up still runs
   // to its end, and the message loop then takes the quit request.
   if (!m_sampler.SetUpCounterQueries()) PostQuitMessage(0);
 
   m_dlgSettings.Create(m_hWnd);
-  m_dlgLog.AddLog(LOG_INFO, "カウンターリセット");
+  m_log.AddLog(LOG_INFO, "カウンターリセット");
   m_monitor.RestartMonitor();
-  m_dlgLog.AddLog(LOG_INFO, "監視タイマー開始");
+  m_log.AddLog(LOG_INFO, "監視タイマー開始");
 
   m_tray.LoadIcons();
   // Hooks inside programs of a lower integrity level (sandboxed viewers,
@@ -143,8 +145,8 @@ int CMainFrame::OnCreate() {
   // it through.
   ChangeWindowMessageFilterEx(m_hWnd, WM_INPUT_ACTIVITY, MSGFLT_ALLOW, nullptr);
   m_pHook.reset(new (std::nothrow) CSoporaHook(m_hWnd));
-  m_dlgLog.AddLog(LOG_INFO, "I/Oフック開始");
-  m_dlgLog.AddLog(LOG_INFO, "Sopora が起動しました");
+  m_log.AddLog(LOG_INFO, "I/Oフック開始");
+  m_log.AddLog(LOG_INFO, "Sopora が起動しました");
   m_tray.AddTrayIcon(m_hWnd);
   m_power.WarnIfMethodUnavailable();  // after the usual lines, the first the user reads
   return 0;
@@ -173,7 +175,7 @@ void CMainFrame::ReleaseSystemWide() {
 }
 
 BOOL CMainFrame::OnQueryEndSession() {
-  m_dlgLog.AddLog(LOG_WINDOWS_ENDING, "シャットダウンを行います");
+  m_log.AddLog(LOG_WINDOWS_ENDING, "シャットダウンを行います");
   return TRUE;
 }
 
@@ -206,7 +208,7 @@ void CMainFrame::ShowLog() { m_dlgLog.ShowWindow(SW_SHOW); }
 void CMainFrame::OnHelp() { OpenHelp(m_paths.helpFile); }
 
 void CMainFrame::OnExit() {
-  m_dlgLog.AddLog(LOG_INFO, "Sopora を終了します");
+  m_log.AddLog(LOG_INFO, "Sopora を終了します");
   PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
 }
 

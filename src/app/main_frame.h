@@ -82,9 +82,10 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   Win32PowerApi m_powerApi;
   Win32WindowSource m_windows;
   RebootConfirmation m_rebootPrompt;
+  CDataStore m_dataStore;  // both data files; the log's records too
+  LogBook m_log;
   CLogDlg m_dlgLog;
   UnexpectedFailureLog m_failureLog;
-  CDataStore m_dataStore;
   ExceptionWindowDetector m_exceptions;
   LoadSampler m_sampler;
   PowerController m_power;

@@ -21,14 +21,16 @@ DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& progra
   };
 }
 
-DataPath KeptAsidePath(const DataPath& path) { return Join(path, ".old"); }
-
 DataFilePaths LocateDataFiles(DataFolders& folders) {
   const DataPath program = folders.ProgramFolder().value_or(DataPath());
   if (program.empty() || folders.CanCreateFilesIn(program)) return DataFilePathsIn(program, program);
 
   const std::optional<DataPath> perUser = folders.PerUserFolder();
-  if (!perUser || !folders.CreateFolder(*perUser)) return DataFilePathsIn(program, program);
+  if (!perUser || !folders.CreateFolder(*perUser) || !folders.CanCreateFilesIn(*perUser)) {
+    DataFilePaths besideTheProgram = DataFilePathsIn(program, program);
+    besideTheProgram.writable = false;
+    return besideTheProgram;
+  }
   for (const char* name : DATA_FILE_NAMES) folders.CopyIfAbsent(Join(program, name), Join(*perUser, name));
   return DataFilePathsIn(*perUser, program);
 }

@@ -18,15 +18,16 @@ struct DataFilePaths {
   DataPath logFile;   // operation log, Sopora.dat
   DataPath wndFile;   // exception-window list, SoporaWnd.dat
   DataPath helpFile;  // help start page, Help\index.htm
+  // False when neither the program's folder nor the user's own could be
+  // written: the files are then read where they are, and missing ones are
+  // neither created nor reported one by one.
+  bool writable = true;
 };
 
 // The paths for data files in `dataFolder` and the help page under
 // `programFolder`; both end in a separator (for example C:\Tools\Sopora\),
 // and an empty folder gives paths relative to the current one.
 DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& programFolder);
-
-// A file kept aside beside its original: Sopora.dat -> Sopora.dat.old.
-DataPath KeptAsidePath(const DataPath& path);
 
 // The folders the data files may live in, and what can be done in them.
 class DataFolders {
@@ -41,13 +42,16 @@ class DataFolders {
   virtual bool CanCreateFilesIn(const DataPath& folder) = 0;
   // Creates the folder; true when it exists afterwards.
   virtual bool CreateFolder(const DataPath& folder) = 0;
-  // Copies a readable file to a name that is still free; false otherwise.
+  // Copies a readable file to a name that is still free, as a file the
+  // user may write (a read-only attribute is not carried over); false
+  // otherwise.
   virtual bool CopyIfAbsent(const DataPath& from, const DataPath& to) = 0;
 };
 
 // Beside the program when its folder can be written (as always). Otherwise
-// (unpacked under Program Files, say) in the per-user folder, which takes
-// over the files found beside the program the first time it is used.
+// (unpacked under Program Files, say) in the per-user folder when that can
+// be written, which takes over the files found beside the program the first
+// time it is used. When neither can, beside the program, not writable.
 DataFilePaths LocateDataFiles(DataFolders& folders);
 
 }  // namespace sopora

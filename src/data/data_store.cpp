@@ -17,39 +17,70 @@ constexpr RecordFileMessages EXCEPT_FILE_MESSAGES = {
     "例外ウィンドウ定義ファイルを開けません。",
     "例外ウィンドウ定義ファイルのバージョンが違います。",
 };
+
+// Only the newest 1000 are kept; a log made longer by hand is cut at once.
+void KeepNewest(std::vector<LogRecord>& records) {
+  if (records.size() > LOG_RECORD_LIMIT) records.erase(records.begin(), records.end() - LOG_RECORD_LIMIT);
+}
 }  // namespace
 
-CDataStore::CDataStore(FileSystem& files, Notifier& notifier, const DataFilePaths& paths)
-    : m_logFile(files, notifier, paths.logFile, LOG_FILE_MESSAGES, LOG_FILE_MAX_BYTES),
-      m_wndFile(files, notifier, paths.wndFile, EXCEPT_FILE_MESSAGES, EXCEPT_WND_FILE_MAX_BYTES) {}
+CDataStore::CDataStore(FileSystem& files, Notifier& notifier, Clock& clock, const DataFilePaths& paths)
+    : m_logFile(files, notifier, clock, paths.logFile, LOG_FILE_MESSAGES, {sizeof(LogRecord), LOG_FILE_MAX_BYTES},
+                paths.writable),
+      m_wndFile(files, notifier, clock, paths.wndFile, EXCEPT_FILE_MESSAGES,
+                {sizeof(ExceptWndEntry), EXCEPT_WND_FILE_MAX_BYTES}, paths.writable) {}
 
-void CDataStore::LoadLog() { m_logFile.Load(m_arLog); }
+void CDataStore::LoadLog() {
+  m_logFile.Load(m_arLog);
+  m_pending.clear();
+}
 
 int CDataStore::GetLogRecords(std::vector<LogRecord>& out) const {
   out = m_arLog;
+  out.insert(out.end(), m_pending.begin(), m_pending.end());
   return static_cast<int>(out.size());
 }
 
-void CDataStore::AppendLog(const LogRecord& record) {
-  m_arLog.push_back(record);
-  // Only the newest 1000 are kept; a log made longer by hand is cut at once.
-  if (m_arLog.size() > LOG_RECORD_LIMIT) m_arLog.erase(m_arLog.begin(), m_arLog.end() - LOG_RECORD_LIMIT);
-  SaveLog();
+bool CDataStore::AppendLog(const LogRecord& record) {
+  m_pending.push_back(record);
+  KeepNewest(m_pending);
+  return SaveLog();
 }
 
-void CDataStore::SaveLog() {
-  // A failed rewrite is silent: the records stay in memory and the next
-  // append tries again with all of them.
-  m_logFile.Rewrite(SerializeRecordFile<LogRecord>(m_arLog));
+bool CDataStore::SaveLog() {
+  std::vector<LogRecord> merged;
+  const RewriteResult result = m_logFile.Rewrite([&](std::span<const std::uint8_t> onDisk) {
+    merged = ParseRecordFile<LogRecord>(onDisk);
+    merged.insert(merged.end(), m_pending.begin(), m_pending.end());
+    KeepNewest(merged);
+    return SerializeRecordFile<LogRecord>(merged);
+  });
+  // A rewrite that cannot happen now is silent: the lines wait in memory
+  // and the next append tries again with all of them.
+  if (result.outcome != RewriteOutcome::Written) return false;
+  m_arLog = std::move(merged);
+  m_pending.clear();
+  return result.changedElsewhere;
 }
 
 bool CDataStore::LoadExceptWnd(std::vector<ExceptWndEntry>& out) {
   const LoadOutcome outcome = m_wndFile.Load(out);
-  return outcome == LoadOutcome::Loaded || outcome == LoadOutcome::Created;
+  return outcome == LoadOutcome::Loaded || outcome == LoadOutcome::Created || outcome == LoadOutcome::NotCreated;
 }
 
-void CDataStore::SaveExceptWnd(const std::vector<ExceptWndEntry>& entries) {
-  m_wndFile.Rewrite(SerializeRecordFile<ExceptWndEntry>(entries));
+SaveOutcome CDataStore::SaveExceptWnd(const std::vector<ExceptWndEntry>& entries, bool overwriteChangesElsewhere) {
+  const RewriteResult result = m_wndFile.Rewrite(
+      [&](std::span<const std::uint8_t>) { return SerializeRecordFile<ExceptWndEntry>(entries); },
+      !overwriteChangesElsewhere);
+  switch (result.outcome) {
+    case RewriteOutcome::Written:
+      return SaveOutcome::Saved;
+    case RewriteOutcome::ChangedElsewhere:
+      return SaveOutcome::ChangedElsewhere;
+    case RewriteOutcome::NotNow:
+      break;
+  }
+  return SaveOutcome::Failed;
 }
 
 LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/clock.h"
 #include "data/data_paths.h"
 #include "data/file_system.h"
 #include "data/notifier.h"
@@ -18,33 +19,48 @@ namespace sopora {
 // the newest 1000 at its next rewrite), so it gets ample room; an
 // exception list is typed in by hand, where a few dozen patterns is a long
 // list, and is read at every change, so 4096 patterns (2 MB) is the most
-// it may hold.
+// it may hold, and the most the registration dialog lets the user enter.
 inline constexpr std::uint64_t LOG_FILE_MAX_BYTES = 64ull << 20;
 inline constexpr std::size_t EXCEPT_WND_ENTRY_LIMIT = 4096;
 inline constexpr std::uint64_t EXCEPT_WND_FILE_MAX_BYTES = 1 + EXCEPT_WND_ENTRY_LIMIT * sizeof(ExceptWndEntry);
 
+// How saving the exception list went.
+enum class SaveOutcome {
+  Saved,
+  ChangedElsewhere,  // another Sopora saved its own list since this one was read: nothing written
+  Failed,            // the file could not be written; it is as it was
+};
+
 class CDataStore {
  public:
-  CDataStore(FileSystem& files, Notifier& notifier, const DataFilePaths& paths);
+  CDataStore(FileSystem& files, Notifier& notifier, Clock& clock, const DataFilePaths& paths);
   virtual ~CDataStore() = default;
   CDataStore(const CDataStore&) = delete;
   CDataStore& operator=(const CDataStore&) = delete;
 
-  // Operation log, oldest record first.
+  // Operation log, oldest record first: what the file held when last read
+  // or written, followed by this instance's lines that still wait for it.
   void LoadLog();
   int GetLogRecords(std::vector<LogRecord>& out) const;
-  void AppendLog(const LogRecord& record);
-  void SaveLog();
+  // Adds the record and writes the log: this instance's waiting lines go
+  // after whatever the file holds now. True when the file held lines this
+  // instance had not seen (another Sopora's, or those of a file that could
+  // not be read before), so the records are worth showing again whole.
+  bool AppendLog(const LogRecord& record);
+  bool SaveLog();
 
   // Exception-window list file. The load is true when the file could be
   // read (or was missing and has been created).
   bool LoadExceptWnd(std::vector<ExceptWndEntry>& out);
-  void SaveExceptWnd(const std::vector<ExceptWndEntry>& entries);
+  // Writes the list; unless `overwriteChangesElsewhere`, not over a list
+  // another Sopora saved since this store last read or wrote the file.
+  SaveOutcome SaveExceptWnd(const std::vector<ExceptWndEntry>& entries, bool overwriteChangesElsewhere = false);
 
  private:
   RecordFile m_logFile;
   RecordFile m_wndFile;
-  std::vector<LogRecord> m_arLog;
+  std::vector<LogRecord> m_arLog;    // as the file held them when last read or written
+  std::vector<LogRecord> m_pending;  // this instance's lines that are not in the file yet
 };
 
 // Builds the record the operation log stores for one message: zero-filled,

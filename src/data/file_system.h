@@ -25,9 +25,14 @@ class OutputFile {
 
 // What reading a data file found.
 struct FileContent {
-  enum class Status { Read, CannotOpen, TooLarge };
+  enum class Status {
+    Read,        // `bytes` is the whole file
+    CannotOpen,  // read-only, held by another program, or gone
+    TooLarge,    // larger than the caller's limit: not read at all
+    ReadFailed,  // opened, but the read broke off part-way: nothing is trusted
+  };
   Status status = Status::CannotOpen;
-  Bytes bytes;  // the whole file when Read
+  Bytes bytes;
 };
 
 // Tells one version of a file from the next: another file under the name,
@@ -37,6 +42,12 @@ struct FileStamp {
   std::uint64_t size = 0;
   std::uint64_t lastWrite = 0;
   bool operator==(const FileStamp&) const = default;
+};
+
+// Held while it lives: the lock of a data file against every other writer.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
 };
 
 class FileSystem {
@@ -55,12 +66,19 @@ class FileSystem {
   // cutting it to what is written; an existing file keeps its attributes.
   virtual std::unique_ptr<OutputFile> Create(const DataPath& path) = 0;
 
+  // Adds `tail` to the end of an existing file that is `expectedSize` bytes
+  // long. Should the write fail part-way, the file is cut back to its old
+  // length, so it holds either its old bytes or all of the new ones. False,
+  // with the file unchanged, when it cannot be opened for writing or its
+  // length is not the one expected.
+  virtual bool AppendInPlace(const DataPath& path, std::uint64_t expectedSize, std::span<const std::uint8_t> tail) = 0;
+
   // Moves `from` over an existing or missing `to` in one step: afterwards
   // `to` holds either its old content or the whole new one, and an existing
   // `to` keeps its attributes and permissions. A read-only `to` stays.
   virtual bool Replace(const DataPath& from, const DataPath& to) = 0;
 
-  // Renames `from` to `to`, replacing an older `to`. False, with `from`
+  // Renames `from` to `to`, which must not exist yet. False, with `from`
   // untouched, while another program holds it or when it is read-only.
   virtual bool MoveAside(const DataPath& from, const DataPath& to) = 0;
 
@@ -69,17 +87,20 @@ class FileSystem {
 
   // The current version of a file; nothing when it cannot be looked at.
   virtual std::optional<FileStamp> Stamp(const DataPath& path) = 0;
+
+  // The files of a folder whose names match `pattern` (its last element may
+  // hold "*"), in no particular order.
+  virtual std::vector<DataPath> FilesMatching(const DataPath& pattern) = 0;
+
+  // Takes the lock file `lockFile`, waiting a little while another program
+  // holds it; null when it stays taken. The lock works across sessions and
+  // programs. Where the lock file cannot be made at all (a folder nobody
+  // may write), a lock that holds nothing is returned: nobody can write
+  // there either.
+  virtual std::unique_ptr<FileLock> Lock(const DataPath& lockFile) = 0;
 };
 
 // Creates (or rewrites in place) a file holding exactly `bytes`.
 bool WriteWholeFile(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes);
-
-// Rewrites `path` so that a crash, a forced power-off or a full disk leaves
-// either the old content or the new one, never a truncated file: the new
-// content goes to a temporary file in the same folder, is flushed, and then
-// replaces the old file. Where no temporary file can be made but the file
-// itself can be written, it is rewritten in place. On failure the old file
-// is untouched.
-bool RewriteFileAtomically(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace sopora

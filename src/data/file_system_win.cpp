@@ -10,19 +10,21 @@
 namespace sopora {
 
 namespace {
+bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes = bytes.subspan(written);
+  }
+  return true;
+}
+
 class Win32OutputFile : public OutputFile {
  public:
   explicit Win32OutputFile(HANDLE handle) : m_handle(handle) {}
 
-  bool Write(std::span<const std::uint8_t> bytes) override {
-    while (!bytes.empty()) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-      if (!WriteFile(m_handle.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-      bytes = bytes.subspan(written);
-    }
-    return true;
-  }
+  bool Write(std::span<const std::uint8_t> bytes) override { return WriteAll(m_handle.Get(), bytes); }
   bool Flush() override { return FlushFileBuffers(m_handle.Get()) != FALSE; }
 
  private:
@@ -57,10 +59,16 @@ FileContent Win32FileSystem::ReadForUpdate(const DataPath& path, std::uint64_t m
   while (done < content.bytes.size()) {
     DWORD got = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.bytes.size() - done, 1u << 20));
-    if (!ReadFile(file.Get(), content.bytes.data() + done, chunk, &got, nullptr) || got == 0) break;
+    // A read that breaks off (a network folder, a byte range another
+    // program locked) is a failed read: part of a file is never taken for
+    // all of it.
+    if (!ReadFile(file.Get(), content.bytes.data() + done, chunk, &got, nullptr) || got == 0) {
+      content.bytes.clear();
+      content.status = FileContent::Status::ReadFailed;
+      return content;
+    }
     done += got;
   }
-  content.bytes.resize(done);  // a file that shrank meanwhile
   content.status = FileContent::Status::Read;
   return content;
 }
@@ -93,9 +101,28 @@ bool Win32FileSystem::Replace(const DataPath& from, const DataPath& to) {
   return replaced;
 }
 
+bool Win32FileSystem::AppendInPlace(const DataPath& path, std::uint64_t expectedSize,
+                                    std::span<const std::uint8_t> tail) {
+  const UniqueKernelHandle file =
+      FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<std::uint64_t>(size.QuadPart) != expectedSize) {
+    return false;
+  }
+  if (SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && WriteAll(file.Get(), tail) &&
+      FlushFileBuffers(file.Get())) {
+    return true;
+  }
+  // Cut back to the old bytes: the file never holds half of the new ones.
+  SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);
+  SetEndOfFile(file.Get());
+  FlushFileBuffers(file.Get());
+  return false;
+}
+
 bool Win32FileSystem::MoveAside(const DataPath& from, const DataPath& to) {
   if (IsReadOnly(from)) return false;  // protected by its user: it stays where it is
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;  // never over an earlier one
 }
 
 void Win32FileSystem::Remove(const DataPath& path) {
@@ -112,6 +139,56 @@ std::optional<FileStamp> Win32FileSystem::Stamp(const DataPath& path) {
   if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
   return FileStamp{Combine(info.nFileIndexHigh, info.nFileIndexLow), Combine(info.nFileSizeHigh, info.nFileSizeLow),
                    Combine(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+}
+
+std::vector<DataPath> Win32FileSystem::FilesMatching(const DataPath& pattern) {
+  std::vector<DataPath> found;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(pattern.parent_path() / entry.cFileName);
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return found;
+}
+
+namespace {
+// A byte-range lock on the lock file: Windows keeps other processes out of
+// it in every session, and Wine maps it onto the host's own record locks,
+// so it holds across Wine prefixes too.
+class Win32FileLock : public FileLock {
+ public:
+  explicit Win32FileLock(UniqueKernelHandle file) : m_file(std::move(file)) {}
+  ~Win32FileLock() override {
+    if (!m_file) return;
+    OVERLAPPED whole{};
+    UnlockFileEx(m_file.Get(), 0, 1, 0, &whole);
+  }
+  Win32FileLock(const Win32FileLock&) = delete;
+  Win32FileLock& operator=(const Win32FileLock&) = delete;
+
+ private:
+  UniqueKernelHandle m_file;  // empty: a lock that holds nothing
+};
+
+constexpr DWORD LOCK_WAIT_MS = 3000;  // another Sopora holds it for one write only
+}  // namespace
+
+std::unique_ptr<FileLock> Win32FileSystem::Lock(const DataPath& lockFile) {
+  UniqueKernelHandle file = FileHandle(CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+  if (!file) return std::make_unique<Win32FileLock>(UniqueKernelHandle());  // nobody can write here either
+  const ULONGLONG deadline = GetTickCount64() + LOCK_WAIT_MS;
+  for (;;) {
+    OVERLAPPED whole{};
+    if (LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+      return std::make_unique<Win32FileLock>(std::move(file));
+    }
+    if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() > deadline) return nullptr;
+    Sleep(10);
+  }
 }
 
 std::optional<DataPath> Win32DataFolders::ProgramFolder() {
@@ -155,7 +232,14 @@ bool Win32DataFolders::CreateFolder(const DataPath& folder) {
 }
 
 bool Win32DataFolders::CopyIfAbsent(const DataPath& from, const DataPath& to) {
-  return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+  if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) return false;
+  // A read-only file beside the program (on a CD, say) becomes the user's
+  // own file here: it has to be written from now on.
+  const DWORD attributes = GetFileAttributesW(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetFileAttributesW(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  return true;
 }
 
 }  // namespace sopora

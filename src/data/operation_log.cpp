@@ -3,7 +3,30 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "data/data_store.h"
+
 namespace sopora {
+
+LogBook::LogBook(CDataStore& store, Clock& clock) : m_store(store), m_clock(clock) {
+  m_store.LoadLog();  // its message boxes come up here, at start-up
+}
+
+void LogBook::AddLog(std::int32_t kind, std::string text) {
+  const LogRecord record = MakeLogRecord(kind, text, m_clock.LocalTime());
+  const bool othersAdded = m_store.AppendLog(record);  // the file first, then the screen
+  if (!m_view) return;
+  if (othersAdded) {
+    m_view->ShowLogItems(Records());
+  } else {
+    m_view->InsertLogItem(record);
+  }
+}
+
+std::vector<LogRecord> LogBook::Records() const {
+  std::vector<LogRecord> records;
+  m_store.GetLogRecords(records);
+  return records;
+}
 
 void UnexpectedFailureLog::Report(std::string_view what) {
   if (std::find(m_reported.begin(), m_reported.end(), what) != m_reported.end()) return;

@@ -7,9 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "data/clock.h"
 #include "data/records.h"
 
 namespace sopora {
+
+class CDataStore;
 
 // Log kinds double as icon indices in the log viewer.
 enum LogKind : std::int32_t {
@@ -26,6 +29,36 @@ class OperationLog {
   virtual ~OperationLog() = default;
   // `text` is CP932. Never fails towards the caller.
   virtual void AddLog(std::int32_t kind, std::string text) = 0;
+};
+
+// What shows the log: the log viewer's list, newest line on top.
+class LogView {
+ public:
+  virtual ~LogView() = default;
+  // Every record, oldest first, in place of what the view showed.
+  virtual void ShowLogItems(const std::vector<LogRecord>& records) = 0;
+  // One new line on top.
+  virtual void InsertLogItem(const LogRecord& record) = 0;
+};
+
+// The operation log of the running program: loaded from Sopora.dat when it
+// is built, each new line stamped, written and handed to the view, if one
+// is attached. The viewer only displays it, so the history never depends on
+// a window.
+class LogBook : public OperationLog {
+ public:
+  LogBook(CDataStore& store, Clock& clock);
+
+  void AddLog(std::int32_t kind, std::string text) override;
+  // Oldest first: the file's records, then the lines that wait for it.
+  std::vector<LogRecord> Records() const;
+  // The view that shows every line from now on; null for none.
+  void SetView(LogView* view) { m_view = view; }
+
+ private:
+  CDataStore& m_store;
+  Clock& m_clock;
+  LogView* m_view = nullptr;
 };
 
 // A failure that reached the top of a message handler is logged as an

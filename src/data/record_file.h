@@ -1,13 +1,16 @@
 // The shared form of the two data files: one version byte followed by
 // fixed-size records back to back, no count and no trailer; and how such a
-// file is loaded and rewritten without ever losing one the program could
-// not read.
+// file is loaded and rewritten so that the file on disk stays the truth:
+// every rewrite starts from what the file holds now, under a lock that
+// keeps a second writer (another Sopora, in another session) out.
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <span>
 #include <vector>
 
+#include "data/clock.h"
 #include "data/file_system.h"
 #include "data/notifier.h"
 #include "data/records.h"
@@ -45,30 +48,47 @@ std::vector<Record> ParseRecordFile(std::span<const std::uint8_t> content) {
 enum class LoadOutcome {
   Loaded,        // read and of our version
   Created,       // missing, created as the version byte alone
+  NotCreated,    // missing, and its folder is known to be unwritable: not tried, not reported
   CannotCreate,  // missing, and could not be created
-  CannotOpen,    // exists, but could not be opened (read-only, held by another program)
+  CannotOpen,    // exists, but could not be opened (read-only, held by another program) or read whole
   WrongVersion,  // exists, but its first byte is not our version (or it is empty)
   TooLarge,      // exists, but is far larger than any file of ours
 };
 
-// A file that exists but was not loaded still holds someone's data: it is
-// moved aside (to name.old) before the first rewrite instead of being
-// overwritten with what little is in memory.
-constexpr bool LeavesUnreadFile(LoadOutcome outcome) {
-  return outcome == LoadOutcome::CannotOpen || outcome == LoadOutcome::WrongVersion ||
-         outcome == LoadOutcome::TooLarge;
-}
+// How a rewrite went.
+enum class RewriteOutcome {
+  Written,           // the file holds the new content
+  ChangedElsewhere,  // refused as asked: the file holds records this instance has not seen
+  NotNow,            // the file could not be read or written now; it is as it was
+};
+
+struct RewriteResult {
+  RewriteOutcome outcome;
+  // The file held records this instance had not seen: lines of another
+  // Sopora, or a file that could not be read before.
+  bool changedElsewhere;
+};
+
+// At most this many unreadable files are kept aside per data file; the
+// oldest goes when another one has to be kept.
+inline constexpr std::size_t KEPT_ASIDE_LIMIT = 5;
+
+struct RecordFileLayout {
+  std::size_t recordSize;
+  std::uint64_t maxBytes;  // files larger than this are not read
+};
 
 // One data file: loaded with the program's messages, rewritten whole.
 class RecordFile {
  public:
-  RecordFile(FileSystem& files, Notifier& notifier, DataPath path, const RecordFileMessages& messages,
-             std::uint64_t maxBytes)
-      : m_files(files), m_notifier(notifier), m_path(std::move(path)), m_messages(messages), m_maxBytes(maxBytes) {}
+  // `createWhenMissing` false: the file's folder cannot be written, so a
+  // missing file is neither created nor reported.
+  RecordFile(FileSystem& files, Notifier& notifier, Clock& clock, DataPath path, const RecordFileMessages& messages,
+             RecordFileLayout layout, bool createWhenMissing);
 
   // Replaces `records` with the file's, creating the file (version byte
-  // only) when it is missing. Each problem is reported once through the
-  // notifier and leaves no records.
+  // only) when it is missing. Each problem is reported through the notifier
+  // and leaves no records.
   template <class Record>
   LoadOutcome Load(std::vector<Record>& records) {
     Bytes content;
@@ -77,24 +97,54 @@ class RecordFile {
     return outcome;
   }
 
-  // Rewrites the whole file. A file left unread by the last load is first
-  // moved aside; while that cannot be done (another program still holds it,
-  // or it is read-only), nothing is written and false is returned, so the
-  // caller keeps its records and tries again later.
-  bool Rewrite(std::span<const std::uint8_t> bytes);
+  // The new content, given what the file holds now (the version byte alone
+  // for a missing file or one that was kept aside).
+  using Compose = std::function<Bytes(std::span<const std::uint8_t> onDisk)>;
+
+  // Rewrites the file from what it holds now, read again when it changed
+  // since this instance last read or wrote it. A file that cannot be opened
+  // (held by another program, read-only) is left as it is and NotNow is
+  // returned, so the caller keeps its records and tries again later; a file
+  // that is really unreadable (another version, damaged, too large) is kept
+  // aside under a name of its own first. With `refuseChangesElsewhere`,
+  // a file holding records this instance has not seen is not written.
+  RewriteResult Rewrite(const Compose& compose, bool refuseChangesElsewhere = false);
 
   const DataPath& Path() const { return m_path; }
 
  private:
+  LoadOutcome LoadLocked(Bytes& content);
   LoadOutcome Load(Bytes& content);
   LoadOutcome Report(LoadOutcome outcome);
+  void Remember(Bytes content);
+  void Forget();
+  std::optional<Bytes> ReadCurrent(bool& exists);
+  bool WriteNew(std::span<const std::uint8_t> current, bool exists, std::span<const std::uint8_t> next);
+  bool KeepAside();
+  void RecoverInterruptedReplace();
+  bool IsWholeRecordFile(std::span<const std::uint8_t> content) const;
 
   FileSystem& m_files;
   Notifier& m_notifier;
+  Clock& m_clock;
   DataPath m_path;
+  DataPath m_temporary;  // <file>.new: the next content before it replaces the file
+  DataPath m_lockFile;   // <file>.lock
   RecordFileMessages m_messages;
-  std::uint64_t m_maxBytes;
-  bool m_unreadFileOnDisk = false;  // the last load left a file it could not read
+  RecordFileLayout m_layout;
+  bool m_createWhenMissing;
+
+  // The file as this instance last read or wrote it, and its stamp then;
+  // unknown after a load that could not read it.
+  bool m_known = false;
+  Bytes m_content;
+  std::optional<FileStamp> m_stamp;
 };
+
+// Where a file that could not be read is kept: beside it, named after the
+// time it was put there (Sopora.dat.20261209-071500.old), with a number
+// added when that name is taken (Sopora.dat.20261209-071500_2.old), so the
+// names sort in the order the files were put aside.
+DataPath KeptAsidePath(const DataPath& path, const SystemTime& time, int attempt);
 
 }  // namespace sopora

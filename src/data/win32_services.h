@@ -1,6 +1,7 @@
 // The Win32 implementations of the data layer's seams.
 #pragma once
 
+#include "data/clock.h"
 #include "data/data_paths.h"
 #include "data/file_system.h"
 #include "data/ini_store.h"
@@ -13,10 +14,19 @@ class Win32FileSystem : public FileSystem {
   bool Exists(const DataPath& path) override;
   FileContent ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) override;
   std::unique_ptr<OutputFile> Create(const DataPath& path) override;
+  bool AppendInPlace(const DataPath& path, std::uint64_t expectedSize, std::span<const std::uint8_t> tail) override;
   bool Replace(const DataPath& from, const DataPath& to) override;
   bool MoveAside(const DataPath& from, const DataPath& to) override;
   void Remove(const DataPath& path) override;
   std::optional<FileStamp> Stamp(const DataPath& path) override;
+  std::vector<DataPath> FilesMatching(const DataPath& pattern) override;
+  std::unique_ptr<FileLock> Lock(const DataPath& lockFile) override;
+};
+
+// GetLocalTime.
+class Win32Clock : public Clock {
+ public:
+  SystemTime LocalTime() override;
 };
 
 class Win32DataFolders : public DataFolders {
@@ -45,9 +55,10 @@ class Win32Notifier : public Notifier {
   void ShowWarning(const std::string& text) override;
 };
 
-// The process-wide file system and message box every store of the program
-// uses; they hold no state of their own.
+// The process-wide file system, message box and clock every store of the
+// program uses; they hold no state of their own.
 FileSystem& Win32Files();
 Notifier& Win32MessageBox();
+Clock& Win32LocalClock();
 
 }  // namespace sopora

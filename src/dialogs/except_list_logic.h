@@ -20,4 +20,8 @@ std::vector<ExceptWndEntry> EntriesFromLines(const std::vector<std::string>& lin
 // characters.
 std::string PatternText(std::string_view text);
 
+// What the registration dialog says when the list is full: a longer list
+// would not be loaded again.
+std::string PatternLimitText();
+
 }  // namespace sopora

@@ -6,6 +6,7 @@
 #include "dialogs/except_list_logic.h"
 #include "dialogs/list_view_win.h"
 #include "monitor/exception_windows.h"
+#include "framework/text_win.h"
 #include "framework/win_handles.h"
 #include "res/resource.h"
 
@@ -14,6 +15,9 @@ namespace sopora {
 namespace {
 constexpr DWORD PATTERN_LIST_EXTENDED_STYLE = 0x520;  // full-row select, flat bars, info tips
 constexpr const wchar_t* APPLICATION_COLUMN = L"アプリケーション名";
+constexpr const char* LIST_CHANGED_ELSEWHERE =
+    "例外ウィンドウの一覧がほかの Sopora で変更されています。\nこの内容で上書きしますか？";
+constexpr const char* LIST_NOT_SAVED = "例外ウィンドウの一覧を保存できませんでした。\n編集内容はこのダイアログに残っています。";
 
 // Notifications answer 0 to the list.
 INT_PTR NotificationHandled(HWND dialog) {
@@ -38,10 +42,14 @@ void CExceptWndEditDlg::OnOK() {
 BOOL CTitleListDlg::OnInitDialog() {
   m_list = GetDlgItem(IDC_PATTERN_LIST);
   SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
+  FillList();
+  return TRUE;
+}
+
+void CTitleListDlg::FillList() {
   std::vector<ExceptWndEntry> titles;
   LoadTitles(titles);
   ReplaceLinesWithTitles(m_list, titles);
-  return TRUE;
 }
 
 CRunningAppsDlg::CRunningAppsDlg() : CTitleListDlg(IDD_RUNNING_APPS) {}
@@ -66,22 +74,45 @@ INT_PTR CRunningAppsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 CExceptWndDlg::CExceptWndDlg(const DataFilePaths& paths)
-    : CTitleListDlg(IDD_EXCEPT_WND), m_store(Win32Files(), Win32MessageBox(), paths) {}
+    : CTitleListDlg(IDD_EXCEPT_WND), m_store(Win32Files(), Win32MessageBox(), Win32LocalClock(), paths) {}
 
 void CExceptWndDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) {
   m_store.LoadExceptWnd(titles);  // its messages may come up here
 }
 
-// The file gets the lines in the order the list shows them.
-void CExceptWndDlg::SaveList() { m_store.SaveExceptWnd(EntriesFromLines(AllLineTexts(m_list))); }
+int CExceptWndDlg::Ask(const std::string& text, UINT buttons) const {
+  return MessageBoxW(m_hWnd, WidenCp932(text).c_str(), L"Sopora", buttons);
+}
+
+// The file gets the lines in the order the list shows them. Another Sopora
+// may have saved its own list meanwhile (a second user, say): the user
+// decides which one stays. A list that cannot be written stays here.
+bool CExceptWndDlg::SaveList() {
+  const std::vector<ExceptWndEntry> entries = EntriesFromLines(AllLineTexts(m_list));
+  SaveOutcome outcome = m_store.SaveExceptWnd(entries);
+  if (outcome == SaveOutcome::ChangedElsewhere) {
+    if (Ask(LIST_CHANGED_ELSEWHERE, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      FillList();  // what is on disk now, to go on from
+      return false;
+    }
+    outcome = m_store.SaveExceptWnd(entries, true);
+  }
+  if (outcome == SaveOutcome::Saved) return true;
+  Ask(LIST_NOT_SAVED, MB_OK | MB_ICONWARNING);
+  return false;
+}
 
 void CExceptWndDlg::OnOK() {
-  SaveList();
-  CDialog::OnOK();
+  if (SaveList()) CDialog::OnOK();
 }
 
 void CExceptWndDlg::AddEntryText(const std::string& text) {
-  if (!text.empty()) InsertTextLine(m_list, text);
+  if (text.empty()) return;
+  if (ListView_GetItemCount(m_list) >= static_cast<int>(EXCEPT_WND_ENTRY_LIMIT)) {
+    Ask(PatternLimitText(), MB_OK | MB_ICONWARNING);  // more could not be loaded again
+    return;
+  }
+  InsertTextLine(m_list, text);
 }
 
 void CExceptWndDlg::OnListRClick(int hitItem) {

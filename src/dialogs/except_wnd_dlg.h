@@ -33,6 +33,8 @@ class CTitleListDlg : public CDialog {
   using CDialog::CDialog;
   BOOL OnInitDialog() override;
   virtual void LoadTitles(std::vector<ExceptWndEntry>& titles) = 0;
+  // Replaces the lines with the titles loaded afresh.
+  void FillList();
 
   HWND m_list = nullptr;
 };
@@ -64,8 +66,12 @@ class CExceptWndDlg : public CTitleListDlg {
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void SaveList();
+  // Writes the lines to the file; false, with the dialog left open and its
+  // lines as they are, when the file was not written.
+  bool SaveList();
   void AddEntryText(const std::string& text);
+  // Asks the user in a message box owned by this dialog.
+  int Ask(const std::string& text, UINT buttons) const;
   void OnListRClick(int hitItem);
   void OnEditEntry();
   void OnAddManual();

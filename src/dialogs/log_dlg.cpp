@@ -3,10 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "data/text_field.h"
-#include "data/win32_services.h"
 #include "framework/text_win.h"
 #include "res/resource.h"
 
@@ -51,24 +49,16 @@ void InsertColumn(HWND list, int index, const wchar_t* heading, int width) {
 }
 }  // namespace
 
-SystemTime LocalTime() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  static_assert(sizeof now == sizeof(SystemTime));
-  SystemTime time;
-  std::memcpy(&time, &now, sizeof time);
-  return time;
-}
+CLogDlg::CLogDlg(LogBook& log)
+    : CDialog(IDD_LOG), m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))), m_log(log) {}
 
-CLogDlg::CLogDlg(const DataFilePaths& paths)
-    : CDialog(IDD_LOG),
-      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_store(Win32Files(), Win32MessageBox(), paths) {}
-
-void CLogDlg::AddLog(std::int32_t kind, std::string text) {
-  const LogRecord record = MakeLogRecord(kind, text, LocalTime());
-  m_store.AppendLog(record);  // the file first, then the screen
-  InsertLogItem(record);
+void CLogDlg::ShowLogItems(const std::vector<LogRecord>& records) {
+  if (!m_list) return;
+  SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(m_list);
+  for (const LogRecord& record : records) InsertLogItem(record);  // the newest ends on top
+  SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(m_list, nullptr, TRUE);
 }
 
 void CLogDlg::InsertLogItem(const LogRecord& record) {
@@ -93,8 +83,6 @@ BOOL CLogDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   m_list = GetDlgItem(IDC_LOG_LIST);
 
-  m_store.LoadLog();  // its message boxes come up here, during start-up
-
   m_imageList.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 0, 1));
   for (int id : KIND_ICONS) {
     const HICON icon = static_cast<HICON>(
@@ -112,14 +100,14 @@ BOOL CLogDlg::OnInitDialog() {
   ListView_SetColumnWidth(m_list, 2, ContentColumnWidth(m_list));
   ListView_SetExtendedListViewStyle(m_list, LOG_LIST_EXTENDED_STYLE);
 
-  std::vector<LogRecord> records;
-  m_store.GetLogRecords(records);
-  for (const LogRecord& record : records) InsertLogItem(record);  // the newest ends on top
+  ShowLogItems(m_log.Records());
+  m_log.SetView(this);
   return TRUE;
 }
 
 INT_PTR CLogDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
+    m_log.SetView(nullptr);
     ListView_SetImageList(m_list, nullptr, LVSIL_SMALL);
     m_imageList.Reset();
     m_list = nullptr;

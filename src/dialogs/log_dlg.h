@@ -1,22 +1,21 @@
-// CLogDlg: the operation log viewer, and the log itself: every AddLog of
-// the program lands in its store (and so in Sopora.dat) and at the top of
-// its list, whether the window is shown or not.
+// CLogDlg: the operation log viewer. It shows the program's log, newest
+// line on top, and receives every new line whether its window is shown or
+// not; the log itself lives in its LogBook.
 #pragma once
 
-#include "data/data_store.h"
 #include "data/operation_log.h"
 #include "framework/dialog.h"
 #include "framework/win_handles.h"
 
 namespace sopora {
 
-class CLogDlg : public CDialog, public OperationLog {
+class CLogDlg : public CDialog, public LogView {
  public:
-  explicit CLogDlg(const DataFilePaths& paths);
+  explicit CLogDlg(LogBook& log);
 
-  void AddLog(std::int32_t kind, std::string text) override;
+  void ShowLogItems(const std::vector<LogRecord>& records) override;
   // Puts one line at the top of the list, keeping at most 1000 lines.
-  void InsertLogItem(const LogRecord& record);
+  void InsertLogItem(const LogRecord& record) override;
 
  protected:
   BOOL OnInitDialog() override;
@@ -25,11 +24,8 @@ class CLogDlg : public CDialog, public OperationLog {
  private:
   HWND m_list = nullptr;  // control 1016
   HICON m_hIcon;          // shared resource icon, not destroyed
-  CDataStore m_store;
+  LogBook& m_log;
   UniqueImageList m_imageList;
 };
-
-// The local time in the log's layout.
-SystemTime LocalTime();
 
 }  // namespace sopora

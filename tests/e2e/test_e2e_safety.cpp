@@ -8,6 +8,8 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "framework/win_handles.h"
 #include "remote_list.h"
 #include "res/resource.h"
@@ -45,11 +47,24 @@ std::vector<LogLine> Lines(int count, const std::string& text) {
   return lines;
 }
 
-TEST(SafetyE2e, ALogHeldWithoutWriteSharingKeepsEveryOldByte) {
+// The files kept aside beside a data file: Sopora.dat.<time>.old.
+std::vector<std::filesystem::path> KeptAside(const SoporaProcess& sopora, const std::wstring& file) {
+  std::vector<std::filesystem::path> kept;
+  for (const std::filesystem::path& name : FilesIn(sopora.Folder().Path())) {
+    const std::wstring text = name.native();
+    if (text.starts_with(file + L".") && text.ends_with(L".old")) kept.push_back(sopora.File(text.c_str()));
+  }
+  return kept;
+}
+
+// Another program (a backup, a virus scan) holds the log at start-up and
+// lets nobody write: the message comes once, the new lines wait, and once
+// the file is free they follow every old record. Nothing is moved aside.
+TEST(SafetyE2e, ALogHeldAtStartUpIsReadWhenFreeAndTheNewLinesFollowIt) {
   SoporaProcess sopora(L"held log");
-  const Bytes old = LogFileOf(Lines(800, "以前の行"));
-  WriteFileBytes(sopora.File(L"Sopora.dat"), old);
-  // Another program (a backup, a virus scan) reads it and lets nobody write.
+  const std::vector<LogLine> old = Lines(800, "以前の行");
+  const Bytes oldFile = LogFileOf(old);
+  WriteFileBytes(sopora.File(L"Sopora.dat"), oldFile);
   HANDLE held = CreateFileW(sopora.File(L"Sopora.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -57,26 +72,63 @@ TEST(SafetyE2e, ALogHeldWithoutWriteSharingKeepsEveryOldByte) {
   ExpectMessageBoxAndClose(sopora, "ログファイルを開けません。");
   const HWND frame = WaitForFrame(sopora);
   ASSERT_NE(frame, nullptr);
-  PumpMessages(500);
-  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), old);
+  PumpMessages(3000);  // a few seconds of start-up lines that cannot be written
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), oldFile);
 
   CloseHandle(held);
   PostMessageW(frame, WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONUP);  // pause: one more line
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(sopora.File(L"Sopora.dat.old")); }));
-  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat.old")), old);
-  std::vector<LogLine> expected = STARTUP;
+  std::vector<LogLine> expected = old;
+  expected.insert(expected.end(), STARTUP.begin(), STARTUP.end());
   expected.push_back({1, "監視を一時的に停止しました"});
   ASSERT_TRUE(WaitFor([&] { return sopora.Log() == expected; }));
+  EXPECT_TRUE(KeptAside(sopora, L"Sopora.dat").empty());
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"Sopora.dat.old")));
+
+  // The viewer shows the history it could not show at start-up.
+  PostMessageW(frame, WM_COMMAND, ID_SHOW_LOG, 0);
+  const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(ListViewCount(GetDlgItem(viewer, IDC_LOG_LIST)), static_cast<int>(expected.size()));
+  EXPECT_EQ(RemoteListViewText(GetDlgItem(viewer, IDC_LOG_LIST), static_cast<int>(expected.size()) - 1, 2),
+            "以前の行 0");
 }
 
-TEST(SafetyE2e, ALogOfAnotherVersionSurvivesBesideTheNewOne) {
-  SoporaProcess sopora(L"foreign log");
-  const Bytes foreign = LogFileOf(Lines(5, "新しい版の行"), 0x02);
-  WriteFileBytes(sopora.File(L"Sopora.dat"), foreign);
-  ASSERT_TRUE(sopora.Start(false));
-  ExpectMessageBoxAndClose(sopora, "ログファイルのバージョンが違います。");
-  ASSERT_TRUE(WaitFor([&] { return sopora.Log() == STARTUP; }));
-  EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat.old")), foreign);
+// A log of another version is kept under a name of its own at each start
+// that finds one: a second never replaces the first.
+TEST(SafetyE2e, TwoUnreadableLogsAreBothKeptAside) {
+  SoporaProcess sopora(L"foreign logs");
+  std::vector<Bytes> foreign;
+  for (int start = 0; start < 2; ++start) {
+    foreign.push_back(LogFileOf(Lines(5 + start, "新しい版の行"), 0x02));
+    WriteFileBytes(sopora.File(L"Sopora.dat"), foreign.back());
+    ASSERT_TRUE(sopora.Start(false));
+    ExpectMessageBoxAndClose(sopora, "ログファイルのバージョンが違います。");
+    ASSERT_TRUE(WaitFor([&] { return sopora.Log() == STARTUP; }));
+    PostMessageW(WaitForFrame(sopora), WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(sopora.WaitForExit());
+    sopora.Kill();
+  }
+  const std::vector<std::filesystem::path> kept = KeptAside(sopora, L"Sopora.dat");
+  ASSERT_EQ(kept.size(), 2u);
+  std::vector<Bytes> keptContents;
+  for (const std::filesystem::path& path : kept) keptContents.push_back(ReadFileBytes(path));
+  std::sort(keptContents.begin(), keptContents.end(), [](const Bytes& a, const Bytes& b) { return a.size() < b.size(); });
+  EXPECT_EQ(keptContents, foreign);
+}
+
+// A crash between deleting the old log and renaming the new one in leaves
+// no log and a complete temporary file, which holds the history: it becomes
+// the log before anything else is done there.
+TEST(SafetyE2e, ACompleteTemporaryLogWhereTheLogIsMissingBecomesTheLog) {
+  SoporaProcess sopora(L"interrupted replace");
+  const std::vector<LogLine> history = Lines(40, "履歴");
+  WriteFileBytes(sopora.File(L"Sopora.dat.new"), LogFileOf(history));
+  ASSERT_TRUE(sopora.Start());
+  std::vector<LogLine> expected = history;
+  expected.insert(expected.end(), STARTUP.begin(), STARTUP.end());
+  EXPECT_EQ(sopora.Log(), expected);
+  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"Sopora.dat.new")));
+  EXPECT_TRUE(MessageBoxesOf(sopora).empty());
 }
 
 TEST(SafetyE2e, AnOversizedLogIsAThousandRecordsAfterItsFirstLine) {
@@ -88,7 +140,7 @@ TEST(SafetyE2e, AnOversizedLogIsAThousandRecordsAfterItsFirstLine) {
   EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")).size(), 276001u);
   EXPECT_EQ(log.front().text, "連結された行 509");  // 1500 + 9 lines, the newest 1000
   EXPECT_EQ(std::vector<LogLine>(log.end() - static_cast<std::ptrdiff_t>(STARTUP.size()), log.end()), STARTUP);
-  EXPECT_FALSE(std::filesystem::exists(sopora.File(L"Sopora.dat.old")));
+  EXPECT_TRUE(KeptAside(sopora, L"Sopora.dat").empty());
 }
 
 TEST(SafetyE2e, AListThatFailedToLoadIsNotWipedByRegistering) {
@@ -106,8 +158,94 @@ TEST(SafetyE2e, AListThatFailedToLoadIsNotWipedByRegistering) {
   PostMessageW(registration, WM_COMMAND, IDOK, 0);  // 登録 with what the dialog could show: nothing
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
 
-  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat.old")), foreign);
+  const std::vector<std::filesystem::path> kept = KeptAside(sopora, L"SoporaWnd.dat");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(ReadFileBytes(kept.front()), foreign);
   EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), Bytes{0x01});
+}
+
+// Opens the registration dialog from the settings dialog.
+HWND OpenRegistration(SoporaProcess& sopora) {
+  const HWND settings = ShowSettings(sopora);
+  if (!settings) return nullptr;
+  ClickAndGoOn(settings, IDC_EXCEPT_BUTTON);
+  return sopora.WaitForWindowTitled(EXCEPT_TITLE);
+}
+
+// Adds a pattern by typing it, as 手入力による登録 does.
+void AddPatternByHand(SoporaProcess& sopora, HWND registration, const std::string& pattern) {
+  PostMessageW(registration, WM_COMMAND, ID_ADD_MANUAL, 0);
+  const HWND editor = sopora.WaitForWindowTitled(EDIT_TITLE);
+  ASSERT_NE(editor, nullptr);
+  SetControlText(editor, IDC_PATTERN_EDIT, pattern);
+  PostMessageW(editor, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(editor); }));
+}
+
+std::vector<std::string> ListLines(HWND list) {
+  std::vector<std::string> lines;
+  for (int line = 0; line < ListViewCount(list); ++line) lines.push_back(RemoteListViewText(list, line, 0));
+  return lines;
+}
+
+// 登録 while another program holds the list so that it can neither be
+// replaced nor written in place: the dialog says so and keeps the edits; a
+// second 登録 once the file is free saves them.
+TEST(SafetyE2e, AFailedSaveOfTheListKeepsTheDialogsEdits) {
+  SoporaProcess sopora(L"list save fails");
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*ゲーム*"}));
+  ASSERT_TRUE(sopora.Start());
+  const HWND registration = OpenRegistration(sopora);
+  ASSERT_NE(registration, nullptr);
+  AddPatternByHand(sopora, registration, "メモ帳");
+  const HWND list = GetDlgItem(registration, IDC_PATTERN_LIST);
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(list) == 2; }));
+
+  HANDLE held = CreateFileW(sopora.File(L"SoporaWnd.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);
+  ExpectMessageBoxAndClose(sopora, "例外ウィンドウの一覧を保存できませんでした。\n編集内容はこのダイアログに残っています。");
+  EXPECT_TRUE(IsWindow(registration));
+  EXPECT_EQ(ListLines(list), (std::vector<std::string>{"*ゲーム*", "メモ帳"}));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), ListFileOf({"*ゲーム*"}));
+
+  CloseHandle(held);
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), ListFileOf({"*ゲーム*", "メモ帳"}));
+}
+
+// Another Sopora saved its own list while this dialog was open: 登録 asks
+// which one stays; No shows the list on disk, to go on from.
+TEST(SafetyE2e, RegisteringOverAListSavedElsewhereAsksFirst) {
+  SoporaProcess sopora(L"list saved elsewhere");
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*ゲーム*"}));
+  ASSERT_TRUE(sopora.Start());
+  const HWND registration = OpenRegistration(sopora);
+  ASSERT_NE(registration, nullptr);
+  AddPatternByHand(sopora, registration, "メモ帳");
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*動画*", "*ゲーム*"}));  // saved elsewhere
+
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    const auto boxes = MessageBoxesOf(sopora);
+    question = boxes.empty() ? nullptr : boxes.front();
+    return question != nullptr;
+  }));
+  EXPECT_EQ(MessageBoxText(question),
+            "例外ウィンドウの一覧がほかの Sopora で変更されています。\nこの内容で上書きしますか？");
+  Screenshot("list-changed-elsewhere");
+  PostMessageW(question, WM_COMMAND, IDNO, 0);
+  const HWND list = GetDlgItem(registration, IDC_PATTERN_LIST);
+  ASSERT_TRUE(WaitFor([&] { return ListLines(list) == std::vector<std::string>{"*ゲーム*", "*動画*"}; }));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), ListFileOf({"*動画*", "*ゲーム*"}));
+
+  AddPatternByHand(sopora, registration, "メモ帳");
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);  // from what is on disk now: no question
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
+  EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), ListFileOf({"*ゲーム*", "*動画*", "メモ帳"}));
 }
 
 // The registration dialog is owned by the settings dialog, and its editors

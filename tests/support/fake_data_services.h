@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/clock.h"
 #include "data/data_store.h"
 #include "data/file_system.h"
 #include "data/ini_store.h"
@@ -17,14 +18,23 @@
 
 namespace sopora {
 
+// The last element of a Windows path, also on a host whose paths use "/".
+inline std::string NameOf(const DataPath& path) {
+  const std::string text = path.string();
+  return text.substr(text.find_last_of("\\/") + 1);
+}
+
 class FakeFileSystem : public FileSystem {
  public:
   std::map<DataPath, Bytes> files;
   std::vector<DataPath> readOnly;                  // refused by ReadForUpdate, Create, Replace and MoveAside
   std::vector<DataPath> heldElsewhere;             // open in another program without sharing: the same refusals
+  std::vector<DataPath> readBreaksOff;             // reads fail part-way (a network folder, a locked byte range)
   bool folderWritable = true;                      // false: no new file can be made; existing ones can be rewritten
   std::optional<std::size_t> failWritesAfterBytes; // a disk that fills up part-way
   bool failReplace = false;
+  bool lockTaken = false;                          // another Sopora holds the lock file
+  std::vector<std::string> calls;                  // locks and file changes, in order
   int createCount = 0;
   int reads = 0;
   std::map<DataPath, std::uint64_t> writes;        // how often each file was written, for its stamp
@@ -34,25 +44,44 @@ class FakeFileSystem : public FileSystem {
     ++reads;
     if (!Exists(path) || Refuses(path)) return {};
     if (files[path].size() > maxBytes) return {FileContent::Status::TooLarge, {}};
+    if (std::find(readBreaksOff.begin(), readBreaksOff.end(), path) != readBreaksOff.end()) {
+      return {FileContent::Status::ReadFailed, {}};
+    }
     return {FileContent::Status::Read, files[path]};
   }
   std::unique_ptr<OutputFile> Create(const DataPath& path) override;
+  bool AppendInPlace(const DataPath& path, std::uint64_t expectedSize, std::span<const std::uint8_t> tail) override {
+    if (!Exists(path) || Refuses(path) || files[path].size() != expectedSize) return false;
+    Bytes& content = files[path];
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+      if (failWritesAfterBytes && i >= *failWritesAfterBytes) {
+        content.resize(expectedSize);  // cut back, as the real one does
+        return false;
+      }
+      content.push_back(tail[i]);
+    }
+    ++writes[path];
+    calls.push_back("append " + NameOf(path));
+    return true;
+  }
   bool Replace(const DataPath& from, const DataPath& to) override {
     if (failReplace || Refuses(to) || !Exists(from)) return false;
     files[to] = std::move(files[from]);
     files.erase(from);
     ++writes[to];
+    calls.push_back("replace " + NameOf(to));
     return true;
   }
   bool MoveAside(const DataPath& from, const DataPath& to) override {
-    if (Refuses(from) || !Exists(from) || Refuses(to)) return false;
+    if (Refuses(from) || !Exists(from) || Exists(to)) return false;
     files[to] = std::move(files[from]);
     files.erase(from);
     ++writes[to];
+    calls.push_back("aside " + NameOf(to));
     return true;
   }
   void Remove(const DataPath& path) override {
-    files.erase(path);
+    if (files.erase(path) != 0) calls.push_back("remove " + NameOf(path));
     std::erase(readOnly, path);
   }
   // A test that puts new bytes into `files` has changed the file too.
@@ -61,6 +90,35 @@ class FakeFileSystem : public FileSystem {
     const Bytes& bytes = files[path];
     const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return FileStamp{std::hash<std::string_view>{}(content), bytes.size(), writes[path]};
+  }
+
+  // "*" in the last element only, as the platform's search does.
+  std::vector<DataPath> FilesMatching(const DataPath& pattern) override {
+    const std::string name = pattern.string();
+    const std::size_t star = name.find('*');
+    std::vector<DataPath> found;
+    for (const auto& [path, bytes] : files) {
+      const std::string candidate = path.string();
+      if (candidate.size() + 1 < name.size()) continue;
+      if (candidate.starts_with(name.substr(0, star)) && candidate.ends_with(name.substr(star + 1))) {
+        found.push_back(path);
+      }
+    }
+    return found;
+  }
+  std::unique_ptr<FileLock> Lock(const DataPath& lockFile) override {
+    if (lockTaken) return nullptr;
+    class Held : public FileLock {
+     public:
+      Held(FakeFileSystem& fs, std::string name) : m_fs(fs), m_name(std::move(name)) {}
+      ~Held() override { m_fs.calls.push_back("unlock " + m_name); }
+
+     private:
+      FakeFileSystem& m_fs;
+      std::string m_name;
+    };
+    calls.push_back("lock " + NameOf(lockFile));
+    return std::make_unique<Held>(*this, NameOf(lockFile));
   }
 
   bool Refuses(const DataPath& path) const {
@@ -99,6 +157,7 @@ inline std::unique_ptr<OutputFile> FakeFileSystem::Create(const DataPath& path) 
   if (Refuses(path) || (!folderWritable && !Exists(path))) return nullptr;
   files[path].clear();
   ++writes[path];
+  calls.push_back("create " + NameOf(path));
   return std::make_unique<FakeOutputFile>(*this, path);
 }
 
@@ -149,10 +208,18 @@ class FakeWindowSource : public WindowSource {
   bool HasParent(WindowId w) override { return windows[w].hasParent; }
 };
 
+// A clock that stands still until a test moves it.
+class FakeClock : public Clock {
+ public:
+  SystemTime now = {2026, 12, 4, 3, 9, 7, 15, 0};  // Thursday 2026-12-03 09:07:15
+  SystemTime LocalTime() override { return now; }
+};
+
 // In-memory doubles for a CDataStore, with the files beside the program.
 struct FakeDataServices {
   FakeFileSystem files;
   RecordingNotifier notifier;
+  FakeClock clock;
   FakeWindowSource windows;
   DataFilePaths paths = DataFilePathsIn("C:\\Tools\\Sopora\\", "C:\\Tools\\Sopora\\");
 };

@@ -57,7 +57,7 @@ Bytes WndFile(const std::vector<std::string>& titles, std::size_t trailing = 0) 
 class DataFilesTest : public ::testing::Test {
  protected:
   FakeDataServices fake;
-  CDataStore store{fake.files, fake.notifier, fake.paths};
+  CDataStore store{fake.files, fake.notifier, fake.clock, fake.paths};
 
   std::vector<LogRecord> Loaded() {
     std::vector<LogRecord> records;
@@ -65,7 +65,32 @@ class DataFilesTest : public ::testing::Test {
     return records;
   }
   Bytes& LogBytes() { return fake.files.files[fake.paths.logFile]; }
+  std::vector<DataPath> KeptAside(const DataPath& file) {
+    std::vector<DataPath> kept = fake.files.FilesMatching(file.native() + DataPath(".*.old").native());
+    std::sort(kept.begin(), kept.end());
+    return kept;
+  }
+  std::vector<std::string> LoadedTexts() {
+    std::vector<std::string> texts;
+    for (const LogRecord& r : Loaded()) texts.emplace_back(TextOfField(r.text));
+    return texts;
+  }
 };
+
+Bytes LogOf(std::initializer_list<int> numbers) {
+  Bytes bytes{DATA_FILE_VERSION};
+  for (int n : numbers) {
+    const LogRecord r = Record(n);
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(&r);
+    bytes.insert(bytes.end(), raw, raw + sizeof r);
+  }
+  return bytes;
+}
+
+Bytes Concat(Bytes head, const Bytes& tail) {
+  head.insert(head.end(), tail.begin() + 1, tail.end());  // the tail's records, without its version byte
+  return head;
+}
 
 TEST_F(DataFilesTest, MissingLogIsCreatedAsTheVersionByteAndTheFirstAppendMakes277Bytes) {
   store.LoadLog();
@@ -113,7 +138,7 @@ TEST_F(DataFilesTest, AForeignOrEmptyLogIsReportedOnceAndNotParsed) {
   };
   for (const Case& c : cases) {
     fake.notifier.shown.clear();
-    fake.files.files[fake.paths.logFile] = c.content;
+    fake.files.files = {{fake.paths.logFile, c.content}};
     store.LoadLog();
     EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{LOG_WRONG_VERSION}) << c.name;
     EXPECT_TRUE(Loaded().empty()) << c.name;
@@ -122,7 +147,7 @@ TEST_F(DataFilesTest, AForeignOrEmptyLogIsReportedOnceAndNotParsed) {
     store.AppendLog(Record(1));
     EXPECT_EQ(LogBytes().size(), 277u) << c.name;
     EXPECT_EQ(LogBytes()[0], 0x01) << c.name;
-    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile)], c.content) << c.name;
+    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile, fake.clock.now, 1)], c.content) << c.name;
   }
 }
 
@@ -148,7 +173,7 @@ TEST_F(DataFilesTest, AnOversizedLogIsCutToTheNewestThousandAtItsFirstRewrite) {
   EXPECT_EQ(TextOfField(loaded.front().text), "message 501");
   EXPECT_EQ(TextOfField(loaded.back().text), "message 9999");
   EXPECT_EQ(LogBytes().size(), 276001u);
-  EXPECT_FALSE(fake.files.Exists(KeptAsidePath(fake.paths.logFile)));  // it was ours: nothing to keep
+  EXPECT_TRUE(KeptAside(fake.paths.logFile).empty());  // it was ours: nothing to keep
 }
 
 TEST_F(DataFilesTest, LogTextIsCutToTheFieldAtACharacterBoundary) {
@@ -212,7 +237,9 @@ TEST_F(DataFilesTest, ALogThatCannotBeCreatedStartsEmptyAndAppendsRetry) {
   EXPECT_EQ(LogBytes().size(), 1u + 2u * 276u);
 }
 
-TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileWhole) {
+// Whatever fails on the way, the file afterwards holds the old records or
+// all of the new ones, and no temporary file is left.
+TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileOrTheNewOne) {
   struct Case {
     const char* name;
     std::optional<std::size_t> failAfter;
@@ -234,14 +261,15 @@ TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileWhole) {
     fake.files.failWritesAfterBytes = c.failAfter;
     fake.files.failReplace = c.failReplace;
     store.AppendLog(Record(100));
-    EXPECT_EQ(LogBytes(), LogFile(3)) << c.name;
+    const Bytes newContent = Concat(LogFile(3), LogOf({100}));
+    EXPECT_TRUE(LogBytes() == LogFile(3) || LogBytes() == newContent) << c.name;
     EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile}) << c.name;
     EXPECT_EQ(Loaded().size(), 4u) << c.name;
 
     fake.files.failWritesAfterBytes.reset();
     fake.files.failReplace = false;
     store.AppendLog(Record(101));  // the next append writes everything
-    EXPECT_EQ(LogBytes().size(), 1u + 5u * 276u) << c.name;
+    EXPECT_EQ(LogBytes(), Concat(newContent, LogOf({101}))) << c.name;
   }
 }
 
@@ -320,115 +348,224 @@ TEST_F(DataFilesTest, ASaveThatCannotHappenKeepsTheOldList) {
   EXPECT_TRUE(fake.notifier.shown.empty());
 }
 
-// A file that exists but was not loaded is someone's data: the first
-// rewrite moves it aside (one copy, .old) instead of writing over it, and
-// waits while it cannot be moved.
-TEST_F(DataFilesTest, AnUnreadLogIsKeptAsideBeforeTheFirstRewrite) {
-  const DataPath kept = KeptAsidePath(fake.paths.logFile);
+// The file on disk is the truth: a log that could not be opened at start-up
+// (another program held it, or a read broke off) is read once it is free,
+// and the lines written meanwhile follow its records. Nothing is moved
+// aside; a read-only log stays exactly as it is.
+TEST_F(DataFilesTest, ALogThatCouldNotBeReadAtStartUpIsReadWhenFreeAndTheWaitingLinesFollow) {
   struct Case {
     const char* name;
-    Bytes content;
-    bool heldElsewhere;
+    bool held;
+    bool readBreaksOff;
     bool readOnly;
-    std::string message;
-    bool keptAside;  // after the first append
   };
-  const Case cases[] = {
-      {"our own log", LogFile(3), false, false, "", false},
-      {"another version", LogFile(3, 0, 0x02), false, false, LOG_WRONG_VERSION, true},
-      {"damaged first byte", LogFile(2, 0, 0xFF), false, false, LOG_WRONG_VERSION, true},
-      {"held by another program", LogFile(800), true, false, LOG_CANNOT_OPEN, false},
-      {"read-only: stays as it is", LogFile(2), false, true, LOG_CANNOT_OPEN, false},
-  };
-  for (const Case& c : cases) {
-    fake.files.files = {{fake.paths.logFile, c.content}, {kept, Bytes{0x01, 0x02}}};  // .old of an earlier time
+  for (const Case c : {Case{"held by another program", true, false, false},
+                       Case{"a read that broke off", false, true, false},
+                       Case{"read-only", false, false, true}}) {
+    fake.files.files = {{fake.paths.logFile, LogFile(800)}};
     fake.files.heldElsewhere.clear();
+    fake.files.readBreaksOff.clear();
     fake.files.readOnly.clear();
     fake.notifier.shown.clear();
-    if (c.heldElsewhere) fake.files.heldElsewhere.push_back(fake.paths.logFile);
+    if (c.held) fake.files.heldElsewhere.push_back(fake.paths.logFile);
+    if (c.readBreaksOff) fake.files.readBreaksOff.push_back(fake.paths.logFile);
     if (c.readOnly) fake.files.readOnly.push_back(fake.paths.logFile);
     store.LoadLog();
-    EXPECT_EQ(fake.notifier.shown, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
-        << c.name;
+    EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{LOG_CANNOT_OPEN}) << c.name;
+    EXPECT_FALSE(store.AppendLog(Record(1001))) << c.name;
+    EXPECT_FALSE(store.AppendLog(Record(1002))) << c.name;
+    EXPECT_EQ(LogBytes(), LogFile(800)) << c.name;  // not a byte written
+    EXPECT_EQ(LoadedTexts(), (std::vector<std::string>{"message 1001", "message 1002"})) << c.name;
 
-    store.AppendLog(Record(100));
-    const bool written = LogBytes() != c.content;
-    EXPECT_EQ(fake.files.files[kept], c.keptAside ? c.content : Bytes({0x01, 0x02})) << c.name;
-    EXPECT_EQ(written, !c.heldElsewhere && !c.readOnly) << c.name;
-    EXPECT_EQ(fake.files.files.count(fake.paths.logFile.native() + DataPath(".new").native()), 0u) << c.name;
+    fake.files.heldElsewhere.clear();  // released; a read-only file stays read-only
+    fake.files.readBreaksOff.clear();
+    const bool othersShown = store.AppendLog(Record(1003));
+    const Bytes expected = c.readOnly ? LogFile(800) : Concat(LogFile(800), LogOf({1001, 1002, 1003}));
+    EXPECT_EQ(LogBytes(), expected) << c.name;
+    EXPECT_EQ(othersShown, !c.readOnly) << c.name;  // the viewer shows the history it could not show before
+    EXPECT_EQ(Loaded().size(), c.readOnly ? 3u : 803u) << c.name;
+    EXPECT_TRUE(KeptAside(fake.paths.logFile).empty()) << c.name;
+    EXPECT_EQ(fake.notifier.shown.size(), 1u) << c.name;
   }
 }
 
-TEST_F(DataFilesTest, AHeldLogIsKeptAsideOnceItIsReleasedAndNothingIsLost) {
-  fake.files.files[fake.paths.logFile] = LogFile(800);
-  fake.files.heldElsewhere.push_back(fake.paths.logFile);
+// Two Sopora instances writing one folder (two users, one program folder):
+// each rewrite starts from what the other wrote, so both sets of lines
+// survive, newest 1000 kept.
+TEST_F(DataFilesTest, TwoInstancesWritingOneLogKeepEachOthersLines) {
+  fake.files.files[fake.paths.logFile] = LogFile(0);
+  CDataStore other(fake.files, fake.notifier, fake.clock, fake.paths);
   store.LoadLog();
-  store.AppendLog(Record(1));
-  store.AppendLog(Record(2));
-  EXPECT_EQ(LogBytes(), LogFile(800));  // still held: not a byte written
-  EXPECT_EQ(Loaded().size(), 2u);
+  other.LoadLog();
+  EXPECT_FALSE(store.AppendLog(Record(1)));
+  EXPECT_TRUE(other.AppendLog(Record(2)));  // it finds line 1 there
+  EXPECT_TRUE(store.AppendLog(Record(3)));
+  EXPECT_FALSE(store.AppendLog(Record(4)));  // nothing new from the other: no need to read again
+  EXPECT_EQ(LogBytes(), LogOf({1, 2, 3, 4}));
+  EXPECT_EQ(LoadedTexts(), (std::vector<std::string>{"message 1", "message 2", "message 3", "message 4"}));
 
-  fake.files.heldElsewhere.clear();
-  store.AppendLog(Record(3));
-  EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile)], LogFile(800));
-  EXPECT_EQ(LogBytes().size(), 1u + 3u * 276u);
-  store.AppendLog(Record(4));  // moved once: from now on the file is ours
-  EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile)], LogFile(800));
-  EXPECT_EQ(LogBytes().size(), 1u + 4u * 276u);
+  for (int i = 0; i < 600; ++i) {
+    store.AppendLog(Record(10 + i));
+    other.AppendLog(Record(2000 + i));
+  }
+  const std::vector<LogRecord> records = ParseRecordFile<LogRecord>(LogBytes());
+  ASSERT_EQ(records.size(), 1000u);
+  EXPECT_EQ(TextOfField(records.front().text), "message 110");  // 1204 lines, the newest 1000
+  EXPECT_EQ(TextOfField(records.back().text), "message 2599");
 }
 
-TEST_F(DataFilesTest, ARewriteNeverFailsWhereTheInPlaceRewriteWouldWork) {
+// A lock beside the file keeps a second writer out for the whole
+// read-merge-write, the temporary file included; while another Sopora holds
+// it, nothing is written and the lines wait.
+TEST_F(DataFilesTest, EveryLoadAndRewriteHappensUnderTheLock) {
+  store.LoadLog();
+  fake.files.calls.clear();
+  store.AppendLog(Record(1));
+  EXPECT_EQ(fake.files.calls, (std::vector<std::string>{"lock Sopora.dat.lock", "create Sopora.dat.new",
+                                                         "replace Sopora.dat", "unlock Sopora.dat.lock"}));
+  fake.files.lockTaken = true;
+  store.AppendLog(Record(2));
+  EXPECT_EQ(LogBytes(), LogOf({1}));
+  fake.files.lockTaken = false;
+  store.AppendLog(Record(3));
+  EXPECT_EQ(LogBytes(), LogOf({1, 2, 3}));
+}
+
+// Where no temporary file can be made, or the replace is refused (the file
+// held without delete sharing), the file is added to in place, but only
+// when the new content is the old one with records after it: a crash or a
+// full disk then leaves the old records or all of the new ones, never a mix
+// and never a shorter file. Anything else waits in memory.
+TEST_F(DataFilesTest, TheInPlaceRewriteOnlyAddsAndNeverLeavesAMix) {
+  struct Case {
+    const char* name;
+    Bytes before;
+    bool folderWritable;
+    bool failReplace;
+    std::optional<std::size_t> diskFullAfter;
+    bool written;
+  };
+  const Case cases[] = {
+      {"no new file can be made: the records are added", LogFile(2), false, false, std::nullopt, true},
+      {"the replace is refused: the records are added", LogFile(2), true, true, std::nullopt, true},
+      {"the disk fills up while adding", LogFile(2), false, false, 100, false},
+      {"a full log slides: that would overwrite records", LogFile(1000), false, false, std::nullopt, false},
+  };
+  for (const Case& c : cases) {
+    fake.files.files = {{fake.paths.logFile, c.before}};
+    fake.files.folderWritable = true;
+    fake.files.failReplace = false;
+    fake.files.failWritesAfterBytes.reset();
+    store.LoadLog();
+    fake.files.folderWritable = c.folderWritable;
+    fake.files.failReplace = c.failReplace;
+    fake.files.failWritesAfterBytes = c.diskFullAfter;
+    store.AppendLog(Record(5000));
+    std::vector<LogRecord> expected = ParseRecordFile<LogRecord>(c.before);
+    expected.push_back(Record(5000));
+    if (expected.size() > 1000) expected.erase(expected.begin());
+    EXPECT_EQ(LogBytes(), c.written ? SerializeRecordFile<LogRecord>(expected) : c.before) << c.name;
+    EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile}) << c.name;
+    EXPECT_EQ(Loaded().size(), expected.size() + (c.before.size() > 1 + 276 * 999 ? 1 : 0)) << c.name;
+
+    fake.files.folderWritable = true;  // the lines that waited go with the next one
+    fake.files.failReplace = false;
+    fake.files.failWritesAfterBytes.reset();
+    store.AppendLog(Record(5001));
+    expected.push_back(Record(5001));
+    if (expected.size() > 1000) expected.erase(expected.begin());
+    EXPECT_EQ(LogBytes(), SerializeRecordFile<LogRecord>(expected)) << c.name;
+  }
+}
+
+// A crash between the two steps of a replace leaves no log and a complete
+// temporary file: it becomes the log. An incomplete one (the crash came
+// while it was written, so the log was never deleted) is not trusted.
+TEST_F(DataFilesTest, ACompleteTemporaryFileWhereTheLogIsMissingBecomesTheLog) {
   const DataPath temporary(fake.paths.logFile.native() + DataPath(".new").native());
   struct Case {
     const char* name;
-    bool folderWritable;
-    bool staleReadOnlyTemporary;
+    Bytes temporaryContent;
+    Bytes logAfterLoad;
   };
-  for (const Case c : {Case{"no new file can be made in the folder", false, false},
-                       Case{"a crash left a read-only temporary", true, true}}) {
-    fake.files.files = {{fake.paths.logFile, LogFile(2)}};
-    fake.files.folderWritable = c.folderWritable;
-    fake.files.readOnly.clear();
-    if (c.staleReadOnlyTemporary) {
-      fake.files.files[temporary] = Bytes(9, 0x7E);
-      fake.files.readOnly.push_back(temporary);
-    }
+  Bytes cutShort = LogFile(3);
+  cutShort.resize(cutShort.size() - 100);
+  for (const Case& c : {Case{"complete", LogFile(3), LogFile(3)}, Case{"cut short", cutShort, Bytes{0x01}}}) {
+    fake.files.files = {{temporary, c.temporaryContent}};
     store.LoadLog();
-    store.AppendLog(Record(5));
-    EXPECT_EQ(LogBytes().size(), 1u + 3u * 276u) << c.name;
+    EXPECT_EQ(LogBytes(), c.logAfterLoad) << c.name;
+    EXPECT_TRUE(fake.notifier.shown.empty()) << c.name;
+    store.AppendLog(Record(9));
     EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile}) << c.name;
   }
 }
 
+// A file that is really unreadable (another version, damaged, too large)
+// is someone's data: it is kept under a name of its own, never over an
+// earlier one, and only the newest few are kept.
+TEST_F(DataFilesTest, UnreadableFilesAreKeptAsideUnderNamesOfTheirOwn) {
+  const Bytes foreign = LogFile(3, 0, 0x02);
+  std::vector<DataPath> expected;
+  for (int start = 1; start <= 7; ++start) {
+    fake.files.files[fake.paths.logFile] = foreign;
+    fake.files.files[fake.paths.logFile][1] = static_cast<std::uint8_t>(start);  // tell them apart
+    if (start == 3) fake.clock.now.wSecond = 16;  // the others are put aside within one second
+    store.LoadLog();
+    store.AppendLog(Record(start));
+    expected.push_back(KeptAsidePath(fake.paths.logFile, fake.clock.now, start < 3 ? start : start - 2));
+  }
+  EXPECT_EQ(NameOf(KeptAsidePath(fake.paths.logFile, fake.clock.now, 1)), "Sopora.dat.20261203-090716.old");
+  EXPECT_EQ(NameOf(KeptAsidePath(fake.paths.logFile, fake.clock.now, 2)), "Sopora.dat.20261203-090716_2.old");
+  const std::vector<DataPath> kept = KeptAside(fake.paths.logFile);
+  ASSERT_EQ(kept.size(), KEPT_ASIDE_LIMIT);
+  for (const DataPath& path : kept) EXPECT_EQ(fake.files.files[path][0], 0x02);
+  // The newest five: the first two (of second 15) went.
+  EXPECT_EQ(fake.files.files[kept.back()][1], 7);
+  EXPECT_FALSE(fake.files.Exists(expected[0]));
+  EXPECT_FALSE(fake.files.Exists(expected[1]));
+}
+
 TEST_F(DataFilesTest, AnExceptionListThatFailedToLoadIsKeptAsideWhenTheDialogSaves) {
-  const DataPath kept = KeptAsidePath(fake.paths.wndFile);
   const Bytes tooLarge = WndFile(std::vector<std::string>(EXCEPT_WND_ENTRY_LIMIT + 1, "x"));
   struct Case {
     const char* name;
     Bytes content;
-    bool heldAtLoad;
-    std::string message;
   };
-  const Case cases[] = {
-      {"held by another program while loading", WndFile({"*ゲーム*", "*動画*"}), true, WND_CANNOT_OPEN},
-      {"another version", Bytes{0x02, 'x'}, false, WND_WRONG_VERSION},
-      {"larger than any list of ours", tooLarge, false, WND_WRONG_VERSION},
-  };
-  for (const Case& c : cases) {
+  for (const Case& c : {Case{"another version", Bytes{0x02, 'x'}}, Case{"larger than any list of ours", tooLarge}}) {
     fake.files.files = {{fake.paths.wndFile, c.content}};
-    fake.files.heldElsewhere.clear();
     fake.notifier.shown.clear();
-    if (c.heldAtLoad) fake.files.heldElsewhere.push_back(fake.paths.wndFile);
     std::vector<ExceptWndEntry> entries;
     EXPECT_FALSE(store.LoadExceptWnd(entries)) << c.name;
     EXPECT_TRUE(entries.empty()) << c.name;
-    EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{c.message}) << c.name;
+    EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{WND_WRONG_VERSION}) << c.name;
 
-    fake.files.heldElsewhere.clear();  // released by the time the user presses 登録
-    store.SaveExceptWnd({Pattern("new")});
-    EXPECT_EQ(fake.files.files[kept], c.content) << c.name;
+    EXPECT_EQ(store.SaveExceptWnd({Pattern("new")}), SaveOutcome::Saved) << c.name;
+    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.wndFile, fake.clock.now, 1)], c.content) << c.name;
     EXPECT_EQ(fake.files.files[fake.paths.wndFile], WndFile({"new"})) << c.name;
   }
+}
+
+// A registration saved while another Sopora saved its own: the dialog's
+// store finds records on disk it has not shown and writes nothing unless
+// told to. A list it could not read when it opened counts as unseen.
+TEST_F(DataFilesTest, SavingTheListOverOneSavedElsewhereNeedsConsent) {
+  fake.files.files[fake.paths.wndFile] = WndFile({"*ゲーム*"});
+  CDataStore other(fake.files, fake.notifier, fake.clock, fake.paths);
+  std::vector<ExceptWndEntry> shown, theirs;
+  store.LoadExceptWnd(shown);
+  other.LoadExceptWnd(theirs);
+  EXPECT_EQ(other.SaveExceptWnd({Pattern("*動画*")}), SaveOutcome::Saved);
+
+  EXPECT_EQ(store.SaveExceptWnd({Pattern("*ゲーム*"), Pattern("メモ帳")}), SaveOutcome::ChangedElsewhere);
+  EXPECT_EQ(fake.files.files[fake.paths.wndFile], WndFile({"*動画*"}));
+  EXPECT_EQ(store.SaveExceptWnd({Pattern("メモ帳")}, true), SaveOutcome::Saved);
+  EXPECT_EQ(store.SaveExceptWnd({Pattern("メモ帳"), Pattern("x")}), SaveOutcome::Saved);  // its own save: no question
+
+  fake.files.heldElsewhere.push_back(fake.paths.wndFile);
+  store.LoadExceptWnd(shown);
+  EXPECT_EQ(store.SaveExceptWnd({}), SaveOutcome::Failed);  // still held: the dialog keeps its lines
+  fake.files.heldElsewhere.clear();
+  EXPECT_EQ(store.SaveExceptWnd({}), SaveOutcome::ChangedElsewhere);  // it never showed what is there
 }
 
 TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
@@ -437,11 +574,14 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     std::optional<DataPath> program;
     bool programWritable = true;
     bool perUserCanBeMade = true;
+    bool perUserWritable = true;
     std::vector<std::string> besideProgram;  // readable files there
     std::vector<std::string> copied;
     std::optional<DataPath> ProgramFolder() override { return program; }
     std::optional<DataPath> PerUserFolder() override { return DataPath("C:\\Users\\ユーザー\\AppData\\Local\\Sopora\\"); }
-    bool CanCreateFilesIn(const DataPath&) override { return programWritable; }
+    bool CanCreateFilesIn(const DataPath& folder) override {
+      return folder == program ? programWritable : perUserWritable;
+    }
     bool CreateFolder(const DataPath&) override { return perUserCanBeMade; }
     bool CopyIfAbsent(const DataPath& from, const DataPath&) override {
       for (const std::string& name : besideProgram) {
@@ -461,6 +601,8 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     std::string dataFolder;
     std::string helpFolder;
     std::vector<std::string> copied;
+    bool perUserWritable = true;
+    bool dataWritable = true;
   };
   const Case cases[] = {
       {"a folder of one's own", DataPath("C:\\Tools\\Sopora\\"), true, true, "C:\\Tools\\Sopora\\",
@@ -470,7 +612,9 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
       {"under Program Files", DataPath("C:\\Program Files\\Sopora\\"), false, true, perUser,
        "C:\\Program Files\\Sopora\\", {"Sopora.ini", "SoporaWnd.dat"}},
       {"no per-user folder either", DataPath("C:\\Program Files\\Sopora\\"), false, false,
-       "C:\\Program Files\\Sopora\\", "C:\\Program Files\\Sopora\\", {}},
+       "C:\\Program Files\\Sopora\\", "C:\\Program Files\\Sopora\\", {}, true, false},
+      {"a per-user folder that cannot be written", DataPath("C:\\Program Files\\Sopora\\"), false, true,
+       "C:\\Program Files\\Sopora\\", "C:\\Program Files\\Sopora\\", {}, false, false},
       {"unknown program folder: the current one", std::nullopt, false, true, "", "", {}},
   };
   for (const Case& c : cases) {
@@ -478,6 +622,7 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     folders.program = c.program;
     folders.programWritable = c.writable;
     folders.perUserCanBeMade = c.perUserCanBeMade;
+    folders.perUserWritable = c.perUserWritable;
     folders.besideProgram = {"Sopora.ini", "SoporaWnd.dat"};
     const DataFilePaths paths = LocateDataFiles(folders);
     EXPECT_EQ(paths.iniFile.string(), c.dataFolder + "Sopora.ini") << c.name;
@@ -485,6 +630,7 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     EXPECT_EQ(paths.wndFile.string(), c.dataFolder + "SoporaWnd.dat") << c.name;
     EXPECT_EQ(paths.helpFile.string(), c.helpFolder + "Help\\index.htm") << c.name;
     EXPECT_EQ(folders.copied, c.copied) << c.name;
+    EXPECT_EQ(paths.writable, c.dataWritable) << c.name;
   }
 }
 

@@ -28,7 +28,7 @@ Bytes ListFile(const std::vector<std::string>& patterns) {
 class ExceptionWindowsTest : public ::testing::Test {
  protected:
   FakeDataServices fake;
-  CDataStore store{fake.files, fake.notifier, fake.paths};
+  CDataStore store{fake.files, fake.notifier, fake.clock, fake.paths};
   ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
 
   void SetList(const std::vector<std::string>& patterns) { fake.files.files[fake.paths.wndFile] = ListFile(patterns); }

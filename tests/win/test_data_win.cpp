@@ -95,6 +95,7 @@ class DataFilesWin : public ::testing::Test {
   TempFolder folder{L"data-files"};
   Win32FileSystem files;
   RecordingNotifier notifier;
+  FakeClock clock;
   DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
 };
 
@@ -114,19 +115,19 @@ TEST_F(DataFilesWin, TheFilesOfAProgramInAWritableFolderLieBesideIt) {
 }
 
 TEST_F(DataFilesWin, AMissingLogIsCreatedAndRewrittenWhole) {
-  CDataStore store(files, notifier, paths);
+  CDataStore store(files, notifier, clock, paths);
   store.LoadLog();
   EXPECT_EQ(ReadFileBytes(paths.logFile), Bytes{0x01});
   for (int i = 0; i < 3; ++i) store.AppendLog(MakeLogRecord(i, "監視を再開しました", NOON));
   const Bytes file = ReadFileBytes(paths.logFile);
   ASSERT_EQ(file.size(), 1u + 3u * 276u);
   EXPECT_EQ(std::string(file.begin() + 1 + 2 * 276 + 20, file.begin() + 1 + 2 * 276 + 38), "監視を再開しました");
-  EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"Sopora.dat"});
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::filesystem::path>{L"Sopora.dat", L"Sopora.dat.lock"}));
   EXPECT_TRUE(notifier.shown.empty());
 }
 
 TEST_F(DataFilesWin, AReadOnlyLogCannotBeOpenedAndAppendsFailSilently) {
-  CDataStore store(files, notifier, paths);
+  CDataStore store(files, notifier, clock, paths);
   store.LoadLog();
   store.AppendLog(MakeLogRecord(0, "one", NOON));
   const Bytes before = ReadFileBytes(paths.logFile);
@@ -141,7 +142,7 @@ TEST_F(DataFilesWin, AReadOnlyLogCannotBeOpenedAndAppendsFailSilently) {
   EXPECT_EQ(store.GetLogRecords(inMemory), 2);
   EXPECT_EQ(ReadFileBytes(paths.logFile), before);
   EXPECT_EQ(notifier.shown.size(), 1u);
-  EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"Sopora.dat"});
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::filesystem::path>{L"Sopora.dat", L"Sopora.dat.lock"}));
 }
 
 // The real file system, except that writing stops after a number of bytes,
@@ -175,7 +176,7 @@ class DiskFillsUp : public Win32FileSystem {
 
 TEST_F(DataFilesWin, ARewriteThatFailsPartWayLeavesTheOldFileIntact) {
   for (std::size_t room : {0u, 1u, 500u}) {
-    CDataStore writer(files, notifier, paths);
+    CDataStore writer(files, notifier, clock, paths);
     writer.SaveExceptWnd({});
     std::vector<ExceptWndEntry> entries(3);
     for (ExceptWndEntry& e : entries) std::memset(&e, 0, sizeof e);
@@ -185,16 +186,17 @@ TEST_F(DataFilesWin, ARewriteThatFailsPartWayLeavesTheOldFileIntact) {
     ASSERT_EQ(before.size(), 1u + 3u * 520u);
 
     DiskFillsUp full(room);
-    CDataStore store(full, notifier, paths);
+    CDataStore store(full, notifier, clock, paths);
     entries.resize(1);
     store.SaveExceptWnd(entries);
     EXPECT_EQ(ReadFileBytes(paths.wndFile), before) << room;
-    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::filesystem::path>{L"SoporaWnd.dat"}) << room;
+    EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::filesystem::path>{L"SoporaWnd.dat", L"SoporaWnd.dat.lock"}))
+        << room;
   }
 }
 
 TEST_F(DataFilesWin, AReadOnlyExceptionListKeepsItsContentOnSave) {
-  CDataStore store(files, notifier, paths);
+  CDataStore store(files, notifier, clock, paths);
   std::vector<ExceptWndEntry> entries(1);
   std::memset(entries.data(), 0, sizeof(ExceptWndEntry));
   std::strcpy(entries[0].title, "keep");
@@ -215,7 +217,7 @@ TEST_F(DataFilesWin, ARewriteKeepsAHiddenFileHiddenAndGetsPastAStaleTemporary) {
   WriteFileBytes(temporary, Bytes(7, 0x55));  // left by a crash, then made read-only and hidden
   ASSERT_TRUE(SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 
-  CDataStore store(files, notifier, paths);
+  CDataStore store(files, notifier, clock, paths);
   store.LoadLog();
   store.AppendLog(MakeLogRecord(0, "監視タイマー開始", NOON));
   EXPECT_EQ(ReadFileBytes(paths.logFile).size(), 277u);
@@ -228,10 +230,10 @@ TEST_F(DataFilesWin, AFileHeldWithoutWriteSharingIsNeitherReadNorMovedUntilRelea
   const UniqueKernelHandle held = FileHandle(CreateFileW(paths.logFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(held);
-  const DataPath kept = KeptAsidePath(paths.logFile);
+  const DataPath kept = KeptAsidePath(paths.logFile, clock.now, 1);
   EXPECT_EQ(files.ReadForUpdate(paths.logFile, 1000).status, FileContent::Status::CannotOpen);
   EXPECT_FALSE(files.MoveAside(paths.logFile, kept));
-  EXPECT_FALSE(RewriteFileAtomically(files, paths.logFile, Bytes{0x01}));
+  EXPECT_FALSE(files.AppendInPlace(paths.logFile, 2, Bytes{0x03}));
   EXPECT_EQ(ReadFileBytes(paths.logFile), (Bytes{0x01, 0x02}));
   EXPECT_TRUE(files.Stamp(paths.logFile).has_value());  // looking is still possible
 
@@ -240,14 +242,59 @@ TEST_F(DataFilesWin, AFileHeldWithoutWriteSharingIsNeitherReadNorMovedUntilRelea
   EXPECT_EQ(ReadFileBytes(kept), (Bytes{0x01, 0x02}));
 }
 
-TEST_F(DataFilesWin, AStampChangesWithARewriteAndOnlyThen) {
-  ASSERT_TRUE(RewriteFileAtomically(files, paths.wndFile, Bytes{0x01}));
+TEST_F(DataFilesWin, AStampChangesWithEveryWriteAndOnlyThen) {
+  CDataStore store(files, notifier, clock, paths);
+  ASSERT_EQ(store.SaveExceptWnd({}), SaveOutcome::Saved);
   const std::optional<FileStamp> first = files.Stamp(paths.wndFile);
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(files.Stamp(paths.wndFile), first);
-  ASSERT_TRUE(RewriteFileAtomically(files, paths.wndFile, Bytes{0x01}));  // the same bytes again
-  EXPECT_NE(files.Stamp(paths.wndFile), first);
+  ASSERT_EQ(store.SaveExceptWnd({ExceptWndEntry{"*", ""}}), SaveOutcome::Saved);
+  const std::optional<FileStamp> second = files.Stamp(paths.wndFile);
+  EXPECT_NE(second, first);
+  ASSERT_TRUE(files.AppendInPlace(paths.wndFile, 521, Bytes(520, 0)));
+  EXPECT_NE(files.Stamp(paths.wndFile), second);
   EXPECT_FALSE(files.Stamp(paths.iniFile).has_value());  // no file
+}
+
+TEST_F(DataFilesWin, AddingInPlaceNeedsTheLengthItWasToldAndCanBeReadBack) {
+  WriteFileBytes(paths.logFile, Bytes{0x01, 0x02});
+  EXPECT_FALSE(files.AppendInPlace(paths.logFile, 3, Bytes{0x03}));  // someone else changed it meanwhile
+  EXPECT_TRUE(files.AppendInPlace(paths.logFile, 2, Bytes{0x03, 0x04}));
+  EXPECT_EQ(ReadFileBytes(paths.logFile), (Bytes{0x01, 0x02, 0x03, 0x04}));
+  EXPECT_FALSE(files.AppendInPlace(paths.iniFile, 0, Bytes{0x01}));  // no file: nothing is made
+  EXPECT_FALSE(std::filesystem::exists(paths.iniFile));
+}
+
+// The lock of a data file keeps a second holder out (another handle counts
+// as another program) until the first lets go.
+TEST_F(DataFilesWin, TheLockFileAdmitsOneHolderAtATime) {
+  const DataPath lockFile(paths.logFile.native() + L".lock");
+  std::unique_ptr<FileLock> first = files.Lock(lockFile);
+  ASSERT_NE(first, nullptr);
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(files.Lock(lockFile), nullptr);
+  EXPECT_GE(GetTickCount64() - start, 2000u);  // it waited for the holder before giving up
+  first.reset();
+  EXPECT_NE(files.Lock(lockFile), nullptr);
+  EXPECT_TRUE(GetFileAttributesW(lockFile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+// Files that could not be read keep names of their own beside the file;
+// the single .old of earlier versions stays as it is.
+TEST_F(DataFilesWin, UnreadableLogsAreKeptAsideOneByOne) {
+  WriteFileBytes(DataPath(paths.logFile.native() + L".old"), Bytes{0x7F});
+  for (const std::uint8_t version : {std::uint8_t{0x02}, std::uint8_t{0x03}}) {
+    WriteFileBytes(paths.logFile, Bytes{version, 0x00});
+    CDataStore store(files, notifier, clock, paths);
+    store.LoadLog();
+    store.AppendLog(MakeLogRecord(0, "監視タイマー開始", NOON));
+    clock.now.wMinute += 1;
+  }
+  EXPECT_EQ(FilesIn(folder.Path()), (std::vector<std::filesystem::path>{
+                                        L"Sopora.dat", L"Sopora.dat.20261203-090715.old",
+                                        L"Sopora.dat.20261203-090815.old", L"Sopora.dat.lock", L"Sopora.dat.old"}));
+  EXPECT_EQ(ReadFileBytes(folder.File(L"Sopora.dat.20261203-090815.old")), (Bytes{0x03, 0x00}));
+  EXPECT_EQ(ReadFileBytes(folder.File(L"Sopora.dat.old")), Bytes{0x7F});
 }
 
 TEST_F(DataFilesWin, AFileLargerThanItsLimitIsNotRead) {
