@@ -228,13 +228,22 @@ class SoporaProcess {
       return false;
     }
     if (!waitForWindow) return true;
-    return WaitFor([&] {
-      const auto frames = WindowsOf(m_process.dwProcessId, L"SoporaFrame");
-      if (frames.empty()) return false;
-      m_frame = frames.front();
+    return WaitForFrame() && WaitFor([&] {
       const auto lines = Log();  // the tray line ends the usual start-up; a warning may follow it
       return std::find(lines.begin(), lines.end(), LogLine{0, "タスクトレイにアイコンを登録しました"}) != lines.end();
     });
+  }
+
+  // Waits for the hidden main window (after any message box of the start)
+  // and drives that one from now on.
+  HWND WaitForFrame() {
+    m_frame = nullptr;
+    WaitFor([&] {
+      const auto frames = WindowsOf(m_process.dwProcessId, L"SoporaFrame");
+      m_frame = frames.empty() ? nullptr : frames.front();
+      return m_frame != nullptr;
+    });
+    return m_frame;
   }
 
   HWND Frame() const { return m_frame; }

@@ -31,16 +31,6 @@ void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& te
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
 }
 
-HWND WaitForFrame(const SoporaProcess& sopora) {
-  HWND frame = nullptr;
-  WaitFor([&] {
-    const auto frames = WindowsOf(sopora.ProcessId(), L"SoporaFrame");
-    frame = frames.empty() ? nullptr : frames.front();
-    return frame != nullptr;
-  });
-  return frame;
-}
-
 std::vector<LogLine> Lines(int count, const std::string& text) {
   std::vector<LogLine> lines;
   for (int i = 0; i < count; ++i) lines.push_back({i % 8, text + " " + std::to_string(i)});
@@ -70,7 +60,7 @@ TEST(SafetyE2e, ALogHeldAtStartUpIsReadWhenFreeAndTheNewLinesFollowIt) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(sopora.Start(false));
   ExpectMessageBoxAndClose(sopora, "ログファイルを開けません。");
-  const HWND frame = WaitForFrame(sopora);
+  const HWND frame = sopora.WaitForFrame();
   ASSERT_NE(frame, nullptr);
   PumpMessages(3000);  // a few seconds of start-up lines that cannot be written
   EXPECT_EQ(ReadFileBytes(sopora.File(L"Sopora.dat")), oldFile);
@@ -104,7 +94,7 @@ TEST(SafetyE2e, TwoUnreadableLogsAreBothKeptAside) {
     ASSERT_TRUE(sopora.Start(false));
     ExpectMessageBoxAndClose(sopora, "ログファイルのバージョンが違います。");
     ASSERT_TRUE(WaitFor([&] { return sopora.Log() == STARTUP; }));
-    PostMessageW(WaitForFrame(sopora), WM_COMMAND, ID_TRAY_EXIT, 0);
+    PostMessageW(sopora.WaitForFrame(), WM_COMMAND, ID_TRAY_EXIT, 0);
     ASSERT_TRUE(sopora.WaitForExit());
     sopora.Kill();
   }
@@ -186,6 +176,28 @@ std::vector<std::string> ListLines(HWND list) {
   std::vector<std::string> lines;
   for (int line = 0; line < ListViewCount(list); ++line) lines.push_back(RemoteListViewText(list, line, 0));
   return lines;
+}
+
+// The registration dialog holds no more patterns than the program loads.
+TEST(SafetyE2e, TheRegistrationDialogRefusesThe4097thPattern) {
+  SoporaProcess sopora(L"full list");
+  std::vector<std::string> patterns;
+  for (int i = 0; i < 4096; ++i) patterns.push_back("パターン " + std::to_string(10000 + i));
+  WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf(patterns));
+  ASSERT_TRUE(sopora.Start());
+  const HWND registration = OpenRegistration(sopora);
+  ASSERT_NE(registration, nullptr);
+  const HWND list = GetDlgItem(registration, IDC_PATTERN_LIST);
+  ASSERT_TRUE(WaitFor([&] { return ListViewCount(list) == 4096; }));
+  PostMessageW(registration, WM_COMMAND, ID_ADD_MANUAL, 0);
+  const HWND editor = sopora.WaitForWindowTitled(EDIT_TITLE);
+  ASSERT_NE(editor, nullptr);
+  SetControlText(editor, IDC_PATTERN_EDIT, "一つ多い");
+  PostMessageW(editor, WM_COMMAND, IDOK, 0);
+  ExpectMessageBoxAndClose(sopora, "例外ウィンドウは 4096 個まで登録できます。");
+  EXPECT_EQ(ListViewCount(list), 4096);
+  PostMessageW(registration, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registration); }));
 }
 
 // 登録 while another program holds the list so that it can neither be
@@ -339,6 +351,61 @@ std::filesystem::path PerUserFolder() {
   return folder;
 }
 
+// A folder made read-only for the Wine user on the host (Wine maps the
+// write permission of a folder onto whether files can be made in it), made
+// writable again at the end.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::filesystem::path& folder) : m_unix(UnixPath(folder)) {
+    EXPECT_FALSE(m_unix.empty());
+    RunHostCommand("chmod a-w '" + m_unix + "'");
+  }
+  ~ReadOnlyFolder() { RunHostCommand("chmod u+w '" + m_unix + "'"); }
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+ private:
+  std::string m_unix;
+};
+
+// The lines the log viewer shows, newest first.
+std::vector<std::string> ViewerLines(SoporaProcess& sopora, HWND frame) {
+  PostMessageW(frame, WM_COMMAND, ID_SHOW_LOG, 0);
+  const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
+  std::vector<std::string> lines;
+  if (!viewer) return lines;
+  const HWND list = GetDlgItem(viewer, IDC_LOG_LIST);
+  for (int line = 0; line < ListViewCount(list); ++line) lines.push_back(RemoteListViewText(list, line, 2));
+  return lines;
+}
+
+// Neither the program's folder nor the user's own can be written: the
+// lines stay in the viewer, one of them says why, and the missing list is
+// not reported at every tick.
+TEST(SafetyE2e, WithoutAnyWritableFolderSoporaSaysSoOnceAndRunsOn) {
+  const std::filesystem::path perUser = PerUserFolder();
+  std::error_code ignored;
+  std::filesystem::remove_all(perUser, ignored);
+  std::filesystem::create_directories(perUser);
+  SoporaProcess sopora(L"no writable folder");
+  const ReadOnlyFolder programFolder(sopora.Folder().Path());
+  const ReadOnlyFolder userFolder(perUser);
+
+  ASSERT_TRUE(sopora.Start(false));
+  const HWND frame = sopora.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  sopora.Tick(3);
+  PumpMessages(500);
+  EXPECT_TRUE(MessageBoxesOf(sopora).empty());
+  const std::vector<std::string> lines = ViewerLines(sopora, frame);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "設定とログを保存できるフォルダーがありません。"), 1);
+  EXPECT_EQ(lines.back(), STARTUP.front().text);
+  for (const wchar_t* name : {L"Sopora.dat", L"SoporaWnd.dat", L"Sopora.dat.lock", L"SoporaWnd.dat.lock"}) {
+    EXPECT_FALSE(std::filesystem::exists(sopora.File(name))) << NarrowCp932(name);
+  }
+  EXPECT_TRUE(FilesIn(perUser).empty());
+}
+
 // Unpacked where the user may not write (under Program Files, say), Sopora
 // keeps its files in the per-user folder, taking over those beside it.
 TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
@@ -347,15 +414,12 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   std::filesystem::remove_all(perUser, ignored);
   SoporaProcess sopora(L"read-only program folder");
   sopora.WriteSettings("CPUBorder=33\r\n");
+  // Read-only beside the program (copied from a CD, say): the copy is the
+  // user's own file from then on.
+  ASSERT_TRUE(SetFileAttributesW(sopora.File(L"Sopora.ini").c_str(), FILE_ATTRIBUTE_READONLY));
   const Bytes earlier = LogFileOf({{0, "以前の行"}});
   WriteFileBytes(sopora.File(L"Sopora.dat"), earlier);
-  const std::string unixFolder = UnixPath(sopora.Folder().Path());
-  ASSERT_FALSE(unixFolder.empty());
-  RunHostCommand("chmod a-w '" + unixFolder + "'");
-  struct Writable {
-    std::string folder;
-    ~Writable() { RunHostCommand("chmod u+w '" + folder + "'"); }
-  } restoreAtTheEnd{unixFolder};
+  const ReadOnlyFolder readOnly(sopora.Folder().Path());
 
   ASSERT_TRUE(sopora.Start(false));
   const auto perUserLog = [&] {
@@ -367,7 +431,7 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(perUser / L"SoporaWnd.dat"); }));  // at the first tick
   const std::vector<std::filesystem::path> besideTheProgram = FilesIn(sopora.Folder().Path());
 
-  const HWND frame = WaitForFrame(sopora);
+  const HWND frame = sopora.WaitForFrame();
   PostMessageW(frame, WM_COMMAND, ID_SHOW_SETTINGS, 0);
   const HWND settings = sopora.WaitForWindowTitled(SETTINGS_TITLE);
   ASSERT_NE(settings, nullptr);
@@ -389,7 +453,7 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   ASSERT_TRUE(sopora.WaitForExit());
   sopora.Kill();
   ASSERT_TRUE(sopora.Start(false));
-  PostMessageW(WaitForFrame(sopora), WM_COMMAND, ID_SHOW_SETTINGS, 0);
+  PostMessageW(sopora.WaitForFrame(), WM_COMMAND, ID_SHOW_SETTINGS, 0);
   const HWND again = sopora.WaitForWindowTitled(SETTINGS_TITLE);
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(ControlText(again, IDC_EDIT_CPU_BORDER), "45");
