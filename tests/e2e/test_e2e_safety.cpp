@@ -462,5 +462,43 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   std::filesystem::remove_all(perUser, ignored);
 }
 
+// Two users signed in, each starting Sopora from one folder. Under Wine the
+// second Sopora runs in a second prefix: another wineserver, so only the
+// files and their lock files stand between the two. Both click through
+// pauses and resumes at the same time; every line of both is in the file.
+TEST(TwoPrefixesE2e, TwoInstancesWritingOneFolderKeepEveryLine) {
+  char second[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableA("SOPORA_SECOND_PREFIX", second, MAX_PATH))
+      << "runs through tests/e2e/second_prefix.sh";
+  SoporaProcess sopora(L"two prefixes");
+  ASSERT_TRUE(sopora.Start());
+  const std::string inSecond = std::string("WINEPREFIX='") + second + "' WINEDEBUG=-all ";
+  const std::string folder = UnixPath(sopora.Folder().Path());
+  const std::string poke = UnixPath(SoporaProcess::ProgramFolder() / L"sopora_poke.exe");
+  ASSERT_FALSE(folder.empty());
+  struct SecondPrefix {
+    std::string wine;
+    ~SecondPrefix() { RunHostCommand(wine + "wineserver -k"); }
+  } endAtTheEnd{inSecond};
+  const auto count = [&](const std::string& text) {
+    const std::vector<LogLine> log = sopora.Log();
+    return std::count_if(log.begin(), log.end(), [&](const LogLine& line) { return line.text == text; });
+  };
+  RunHostCommand("(" + inSecond + "wine '" + folder + "/Sopora.exe' >/dev/null 2>&1 &)");
+  ASSERT_TRUE(WaitFor([&] { return count("タスクトレイにアイコンを登録しました") == 2; }, 120000));
+
+  constexpr int CLICKS = 40;
+  RunHostCommand("(" + inSecond + "wine '" + poke + "' " + std::to_string(CLICKS) + " >/dev/null 2>&1 &)");
+  for (int i = 0; i < CLICKS; ++i) sopora.TrayClick(WM_LBUTTONUP);
+  sopora.Command(ID_TRAY_EXIT);
+  ASSERT_TRUE(sopora.WaitForExit());
+  ASSERT_TRUE(WaitFor([&] { return count("Sopora を終了します") == 2; }, 120000));
+
+  for (const LogLine& line : STARTUP) EXPECT_EQ(count(line.text), 2) << line;
+  EXPECT_EQ(count("監視を一時的に停止しました"), CLICKS);
+  EXPECT_EQ(count("監視を再開しました"), CLICKS);
+  EXPECT_EQ(sopora.Log().size(), 2 * STARTUP.size() + 2 * CLICKS + 2);
+}
+
 }  // namespace
 }  // namespace sopora::e2e
