@@ -26,6 +26,19 @@ constexpr Tool TOOLTIPS[] = {
 };
 
 LPARAM Range(int low, int high) { return MAKELPARAM(high, low); }  // up-down ranges put the maximum first
+
+// Whether the text, broken into lines at its width, fits in the control.
+bool Fits(HWND control, const std::wstring& text) {
+  RECT client;
+  GetClientRect(control, &client);
+  RECT needed = client;
+  const HDC dc = GetDC(control);
+  const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, font);
+  ReleaseDC(control, dc);
+  return needed.bottom <= client.bottom;
+}
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(MonitorSettings& settings, const IdleMonitor& monitor, const LoadSampler& sampler,
@@ -64,6 +77,7 @@ BOOL CSettingsDlg::OnInitDialog() {
   // Marked by what the machine can do each time the dialog is shown.
   FillMethodList(PowerCapabilities{});
   SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(settings.Method));
+  ShowMethodReason();
 
   SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(settings.ResumeReboot));
   SendItemMessage(IDC_RETRY, BM_SETCHECK, static_cast<WPARAM>(settings.Retry));
@@ -113,12 +127,15 @@ void CSettingsDlg::FillMethodList(const PowerCapabilities& capabilities) {
   SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-// Choosing a method this machine cannot perform says why, and what to do.
-void CSettingsDlg::OnMethodChosen() {
+// A method this machine cannot perform says why, and what to do, in the
+// line under the list: a sentence a line, the last ones left out where they
+// would not fit (the start-up log holds the whole text).
+void CSettingsDlg::ShowMethodReason() {
   const auto method = static_cast<std::int32_t>(SendItemMessage(IDC_METHOD, CB_GETCURSEL));
-  const std::string reason = UnavailableMethodReason(m_capabilities, method);
-  if (reason.empty()) return;
-  MessageBoxW(m_hWnd, WidenCp932(OneSentencePerLine(reason)).c_str(), L"Sopora", MB_OK | MB_ICONWARNING);
+  std::string text = OneSentencePerLine(UnavailableMethodReason(m_capabilities, method));
+  const HWND line = GetDlgItem(IDC_METHOD_REASON);
+  while (!Fits(line, WidenCp932(text)) && text.find('\n') != std::string::npos) text.erase(text.rfind('\n'));
+  SetItemText(IDC_METHOD_REASON, text);
 }
 
 void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
@@ -234,13 +251,16 @@ void CSettingsDlg::OnExceptWindows() {
 }
 
 INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SHOWWINDOW && wParam) FillMethodList(m_host.ReadPowerCapabilities());
+  if (message == WM_SHOWWINDOW && wParam) {
+    FillMethodList(m_host.ReadPowerCapabilities());
+    ShowMethodReason();
+  }
   if (message == WM_DRAWITEM && wParam == IDC_METHOD) {
     DrawMethodItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     return TRUE;
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDC_METHOD && HIWORD(wParam) == CBN_SELCHANGE) {
-    OnMethodChosen();
+    ShowMethodReason();  // also while arrowing through the list: no box in the way
     return TRUE;
   }
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {

@@ -50,7 +50,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   void AddTooltips();
   void OnExceptWindows();
   void FillMethodList(const PowerCapabilities& capabilities);
-  void OnMethodChosen();
+  void ShowMethodReason();
   void DrawMethodItem(const DRAWITEMSTRUCT& item) const;
 
   MonitorSettings& m_settings;

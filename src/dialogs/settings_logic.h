@@ -24,8 +24,8 @@ inline constexpr const char* METHOD_NAMES[] = {"スタンバイ", "休止状態"
 // cut off in its narrow field).
 std::string MethodListText(std::int32_t method, bool unavailable);
 
-// A text of one or more sentences for a message box: each sentence ("。")
-// on a line of its own, so the box breaks lines where a reader would.
+// A text of one or more sentences: each sentence ("。") on a line of its
+// own, so the lines break where a reader would.
 std::string OneSentencePerLine(std::string_view text);
 
 // What the three spin controls and the combo box report on apply. A spin's

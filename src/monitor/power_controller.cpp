@@ -8,14 +8,21 @@ namespace sopora {
 // Standby and hibernation: the line that announces the attempt, and the
 // action's name in the lines about a refusal or a skip.
 struct SuspendMethod {
-  bool hibernate;
+  PowerMethod method;
   const char* attempt;
   const char* action;
+  const char* available;  // logged when the machine can do it again
 };
 
 namespace {
-constexpr SuspendMethod STANDBY = {false, "省電力状態検知のためスタンバイを試行します", "スタンバイへの移行"};
-constexpr SuspendMethod HIBERNATION = {true, "省電力状態検知のため休止状態を試行します", "休止状態への移行"};
+constexpr SuspendMethod STANDBY = {PowerMethod::Standby, "省電力状態検知のためスタンバイを試行します",
+                                   "スタンバイへの移行", "スタンバイが使えるようになりました。"};
+constexpr SuspendMethod HIBERNATION = {PowerMethod::Hibernate, "省電力状態検知のため休止状態を試行します",
+                                       "休止状態への移行", "休止状態が使えるようになりました。"};
+
+bool CanPerform(const PowerCapabilities& capabilities, PowerMethod method) {
+  return UnavailableMethodReason(capabilities, static_cast<std::int32_t>(method)).empty();
+}
 }  // namespace
 
 PowerController::PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power,
@@ -46,12 +53,21 @@ void PowerController::Suspend(const SuspendMethod& method) {
     m_log.AddLog(LOG_INFO, "カウンターリセット");
     m_monitor.RestartMonitor();
   }
-  LogRefusal(method.action, m_power.Suspend(method.hibernate));
+  LogRefusal(method.action, m_power.Suspend(method.method == PowerMethod::Hibernate));
 }
 
 void PowerController::RefreshCapabilities() {
   const PowerCapabilities capabilities = m_power.QueryCapabilities();
   if (capabilities == m_capabilities) return;
+  // A user who followed the advice (powercfg /hibernate on) is told that
+  // it worked; an unknown answer proves nothing either way.
+  if (m_capabilities.known && capabilities.known) {
+    for (const SuspendMethod* method : {&STANDBY, &HIBERNATION}) {
+      if (!CanPerform(m_capabilities, method->method) && CanPerform(capabilities, method->method)) {
+        m_log.AddLog(LOG_INFO, method->available);
+      }
+    }
+  }
   m_capabilities = capabilities;
   m_unavailableLogged = false;
 }
@@ -71,6 +87,7 @@ void PowerController::SkipUnavailable(const SuspendMethod& method, const std::st
 }
 
 void PowerController::DoPowerAction() {
+  RefreshCapabilities();  // the machine may have changed since (hibernation switched on, say)
   const PowerMethod method = static_cast<PowerMethod>(m_settings.Method);
   // Only standby and hibernation can be missing; shutdown always works.
   if (const std::string reason = UnavailableMethodReason(m_capabilities, m_settings.Method); !reason.empty()) {

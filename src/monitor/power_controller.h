@@ -37,8 +37,9 @@ class PowerController : public PowerTransition {
   // or the capabilities change) and the count starts again, as Retry would.
   void DoPowerAction() override;
 
-  // Asks the machine what it can do (at start-up, and again when the
-  // settings dialog is shown: hibernation may have been switched on).
+  // Asks the machine what it can do: at start-up, when the settings dialog
+  // is shown, and before every power action, since hibernation may have
+  // been switched on meanwhile. An action that becomes possible is logged.
   void RefreshCapabilities();
   const PowerCapabilities& Capabilities() const { return m_capabilities; }
   // After the start-up lines: one error line when the configured action

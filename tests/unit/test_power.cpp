@@ -61,7 +61,9 @@ TEST_F(PowerTest, EachMethodMakesItsCallsInOrder) {
     Configure(c.method, c.retry);
     world.nt = c.nt;
     power.DoPowerAction();
-    EXPECT_EQ(world.calls, c.calls) << "Method " << c.method << " Retry " << c.retry << " NT " << c.nt;
+    Calls expected{"QueryCapabilities"};  // the machine is asked again before every action
+    expected.insert(expected.end(), c.calls.begin(), c.calls.end());
+    EXPECT_EQ(world.calls, expected) << "Method " << c.method << " Retry " << c.retry << " NT " << c.nt;
   }
 }
 
@@ -212,8 +214,8 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
         continue;
       }
       const std::string action = c.method == 0 ? "スタンバイへの移行" : "休止状態への移行";
-      EXPECT_EQ(world.calls, (Calls{"AddLog 2 " + action + "は行いません。" + c.reason, "AddLog 0 カウンターリセット",
-                                    "KillTimer 1000", "SetTimer 1000 1000"}))
+      EXPECT_EQ(world.calls, (Calls{"QueryCapabilities", "AddLog 2 " + action + "は行いません。" + c.reason,
+                                    "AddLog 0 カウンターリセット", "KillTimer 1000", "SetTimer 1000 1000"}))
           << name;
       EXPECT_EQ(world.logLines.front().second.size(), TextOfField(MakeLogRecord(2, world.logLines.front().second,
                                                                                   SystemTime{}).text).size())
@@ -242,6 +244,49 @@ TEST_F(PowerTest, TheReasonIsLoggedOnceUntilTheSettingsOrTheCapabilitiesChange) 
   power.RefreshCapabilities();
   EXPECT_EQ(skipped(), 2u);
   EXPECT_EQ(skipped(), 0u);
+}
+
+// The user follows the advice while Sopora runs (powercfg /hibernate on):
+// the next action is asked of the machine as it is now, and what became
+// possible is logged once.
+TEST_F(PowerTest, AnActionThatBecomesPossibleIsAnnouncedAndTakenWithoutARestart) {
+  const std::string standby = "AddLog 0 スタンバイが使えるようになりました。";
+  const std::string hibernation = "AddLog 0 休止状態が使えるようになりました。";
+  struct Case {
+    const Profile& before;
+    const Profile& after;
+    Calls announced;
+  };
+  const Case cases[] = {
+      {HIBERNATION_OFF, DESKTOP, {hibernation}},
+      {MODERN_LAPTOP_HIBERNATION_OFF, MODERN_LAPTOP, {hibernation}},
+      {NO_SLEEP_AT_ALL, DESKTOP, {standby}},
+      {MODERN_LAPTOP_HIBERNATION_OFF, DESKTOP, {standby, hibernation}},
+      {UNKNOWN, DESKTOP, {}},  // it was never known to be missing
+      {DESKTOP, UNKNOWN, {}},
+      {DESKTOP, HIBERNATION_OFF, {}},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.before.name) + " -> " + c.after.name;
+    Configure(1, 0);
+    world.capabilities = c.before.capabilities;
+    PowerController running{settings, world, world, world, monitor};
+    running.RefreshCapabilities();
+    world.capabilities = c.after.capabilities;
+    world.Clear();
+    running.DoPowerAction();
+    Calls expected{"QueryCapabilities"};
+    expected.insert(expected.end(), c.announced.begin(), c.announced.end());
+    const bool hibernates = UnavailableMethodReason(c.after.capabilities, 1).empty();
+    if (hibernates) expected.insert(expected.end(), {"AdjustPrivilege SeShutdownPrivilege on"});
+    ASSERT_GE(world.calls.size(), expected.size()) << name;
+    EXPECT_EQ(Calls(world.calls.begin(), world.calls.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected)
+        << name;
+    EXPECT_EQ(world.Count("Suspend hibernate"), hibernates ? 1 : 0) << name;
+    world.Clear();
+    running.RefreshCapabilities();  // asked again: announced once only
+    EXPECT_TRUE(world.logLines.empty()) << name;
+  }
 }
 
 TEST_F(PowerTest, TheStartUpWarningNamesTheConfiguredMethodOnly) {
