@@ -69,7 +69,7 @@ void FillWorld(FakeDataServices& fake) {
 class QuietWorld : public EngineRecorder {
  public:
   explicit QuietWorld(ExceptionWindowTest& exceptions) : m_exceptions(exceptions) {}
-  bool IsExceptWindowPresent() override { return m_exceptions.IsExceptWindowPresent(); }
+  std::optional<std::string> ExceptWindowTitle() override { return m_exceptions.ExceptWindowTitle(); }
   void SetTimer(unsigned, unsigned) override {}
   void KillTimer(unsigned) override {}
   double ReadCpuLoad() override { return 5.0; }

@@ -48,11 +48,20 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_failureLog(m_log),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
       m_sampler(m_settings, m_counterApi, m_log),
-      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor),
+      m_otherSessions(m_sessionSource, m_settings),
+      m_keepAwakeRequests(m_powerApi, m_settings),
+      m_userInput(m_lastInput),
+      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this),
       m_tray(m_log),
-      m_dlgSettings(m_settings, m_monitor, m_sampler, *this, m_paths),
-      m_monitor(m_settings,
-                IdleMonitorServices{*this, m_sampler, m_exceptions, m_tray, m_dlgSettings, m_log, m_power}) {
+      m_dlgSettings(m_settings, m_monitor, *this, m_paths),
+      m_monitor(m_settings, IdleMonitorServices{*this,
+                                                m_sampler,
+                                                m_exceptions,
+                                                m_tray,
+                                                m_dlgSettings,
+                                                m_log,
+                                                m_power,
+                                                {&m_otherSessions, &m_keepAwakeRequests, &m_userInput}}) {
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 
@@ -83,7 +92,10 @@ bool CMainFrame::RouteToDialogs(MSG& message) {
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // Keyboard or mouse activity anywhere on the desktop restarts the run.
-  if (message == WM_INPUT_ACTIVITY) m_monitor.OnInputActivity();
+  if (message == WM_INPUT_ACTIVITY) {
+    m_userInput.OnHookReport();
+    m_monitor.OnInputActivity();
+  }
   if (message == g_uTaskbarCreatedMsg && g_uTaskbarCreatedMsg != 0) {
     OnTaskbarCreated();
     return 0;
@@ -98,7 +110,11 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (m_wndView.m_hWnd) MoveWindow(m_wndView.m_hWnd, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
     case WM_TIMER:
-      m_monitor.OnTimer(static_cast<unsigned>(wParam));
+      if (wParam == TIMER_SHUTDOWN_CHECK) {
+        m_power.OnShutdownCheck();
+      } else {
+        m_monitor.OnTimer(static_cast<unsigned>(wParam));
+      }
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);  // the main window is gone: the program ends
@@ -111,6 +127,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_QUERYENDSESSION:
       return OnQueryEndSession();
+    case WM_ENDSESSION:
+      m_power.OnEndSession(wParam != FALSE);
+      return 0;
     case WM_TRAY_NOTIFY:
       OnTrayNotify(lParam);
       return 0;
@@ -154,8 +173,12 @@ int CMainFrame::OnCreate() {
 
 void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
 
+// OK and 更新 of the settings dialog: all the settings go to Sopora.ini and
+// the count starts again, so every save, even one that changes nothing,
+// restarts the run.
 void CMainFrame::SaveSettings() {
-  sopora::SaveSettings(m_ini, m_settings, m_monitor);
+  WriteMonitorSettings(m_ini, m_settings);
+  m_monitor.RestartMonitor();
   m_power.OnSettingsSaved();
 }
 

@@ -19,12 +19,16 @@
 #include "dialogs/settings_dlg.h"
 #include "framework/window.h"
 #include "hooklib/SoporaHook.h"
+#include "monitor/activity_sources_win.h"
 #include "monitor/exception_windows.h"
 #include "monitor/idle_monitor.h"
+#include "monitor/keep_awake_requests.h"
 #include "monitor/load_sampler.h"
 #include "monitor/pdh_counters_win.h"
 #include "monitor/power_api_win.h"
+#include "monitor/other_sessions.h"
 #include "monitor/power_controller.h"
+#include "monitor/user_input.h"
 #include "monitor/window_source_win.h"
 
 namespace sopora {
@@ -81,6 +85,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   Win32CounterApi m_counterApi;
   Win32PowerApi m_powerApi;
   Win32WindowSource m_windows;
+  Win32SessionSource m_sessionSource;
+  Win32LastInput m_lastInput;
   RebootConfirmation m_rebootPrompt;
   CDataStore m_dataStore;  // both data files; the log's records too
   LogBook m_log;
@@ -88,6 +94,9 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   UnexpectedFailureLog m_failureLog;
   ExceptionWindowDetector m_exceptions;
   LoadSampler m_sampler;
+  OtherSessions m_otherSessions;
+  KeepAwakeRequests m_keepAwakeRequests;
+  UserInput m_userInput;
   PowerController m_power;
   CTrayIcon m_tray;
   CSettingsDlg m_dlgSettings;

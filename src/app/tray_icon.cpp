@@ -1,7 +1,9 @@
 #include "app/tray_icon.h"
 
 #include <cwchar>
+#include <iterator>
 
+#include "framework/text_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -42,6 +44,16 @@ void CTrayIcon::DeleteTrayIcon() {
 void CTrayIcon::ShowPicture(HICON icon) {
   m_nidTray.hIcon = icon;
   Shell_NotifyIconW(NIM_MODIFY, &m_nidTray);
+}
+
+void CTrayIcon::ShowNotification(const std::string& title, const std::string& text) {
+  if (!m_added) return;
+  NOTIFYICONDATAW balloon = m_nidTray;
+  balloon.uFlags |= NIF_INFO;
+  balloon.dwInfoFlags = NIIF_INFO;
+  std::wcsncpy(balloon.szInfoTitle, WidenCp932(title).c_str(), std::size(balloon.szInfoTitle) - 1);
+  std::wcsncpy(balloon.szInfo, WidenCp932(text).c_str(), std::size(balloon.szInfo) - 1);
+  Shell_NotifyIconW(NIM_MODIFY, &balloon);  // the record itself keeps no balloon, so later changes show none
 }
 
 void CTrayIcon::ShowNormalIcon() { ShowPicture(m_hIconNormal.Get()); }

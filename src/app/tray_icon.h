@@ -30,6 +30,8 @@ class CTrayIcon : public TrayPictures {
   void ShowNormalIcon() override;
   void ShowPausedIcon() override;
   void ShowExceptIcon() override;
+  // A notification (balloon) at the icon, with the information icon.
+  void ShowNotification(const std::string& title, const std::string& text) override;
 
  private:
   void ShowPicture(HICON icon);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace sopora {
 
@@ -11,6 +13,9 @@ class IniStore {
   // The key's integer value, or `defaultValue` when the file, the section or
   // the key is missing.
   virtual std::int32_t GetInt(const char* section, const char* key, std::int32_t defaultValue) = 0;
+  // The key's text (CP932), or nothing when the file, the section or the
+  // key is missing.
+  virtual std::optional<std::string> GetString(const char* section, const char* key) = 0;
   // Writes the key's text; false when the file cannot be written.
   virtual bool WriteString(const char* section, const char* key, const char* value) = 0;
 };

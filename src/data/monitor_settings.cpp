@@ -1,5 +1,7 @@
 #include "data/monitor_settings.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace sopora {
@@ -26,8 +28,24 @@ MonitorSettings ReadMonitorSettings(IniStore& ini) {
   s.Retry = ReadIniInt(ini, SETTINGS_SECTION, "Retry");
   s.Network = ReadIniInt(ini, SETTINGS_SECTION, "Network");
   s.Disk = ReadIniInt(ini, SETTINGS_SECTION, "Disk");
+  if (const std::optional<std::string> requests = ini.GetString(SETTINGS_SECTION, "Requests")) {
+    s.hasRequests = true;
+    s.Requests = *requests == "1" ? 1 : 0;  // anything else is off
+  }
+  if (const std::optional<std::string> warn = ini.GetString(SETTINGS_SECTION, "Warn")) {
+    s.hasWarn = true;
+    s.Warn = ParseWarnSeconds(*warn);
+  }
   RepairMonitorSettings(s);
   return s;
+}
+
+std::int32_t ParseWarnSeconds(std::string_view text) {
+  std::int32_t seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error == std::errc::result_out_of_range && !text.starts_with('-')) return WARN_LIMIT_SECONDS;
+  if (error != std::errc() || end != text.data() + text.size() || seconds < 0) return DEFAULT_WARN_SECONDS;
+  return std::min(seconds, WARN_LIMIT_SECONDS);
 }
 
 void RepairMonitorSettings(MonitorSettings& s) {
@@ -41,7 +59,7 @@ void RepairMonitorSettings(MonitorSettings& s) {
   if (s.CPUBorder <= 0) s.CPUBorder = 20;
 }
 
-void WriteMonitorSettings(IniStore& ini, const MonitorSettings& s) {
+void WriteMonitorSettings(IniStore& ini, MonitorSettings& s) {
   WriteIniInt(ini, SETTINGS_SECTION, "CPUBorder", s.CPUBorder);
   WriteIniInt(ini, SETTINGS_SECTION, "DISKBorder", s.DISKBorder);
   WriteIniInt(ini, SETTINGS_SECTION, "NETBorder", s.NETBorder);
@@ -52,6 +70,11 @@ void WriteMonitorSettings(IniStore& ini, const MonitorSettings& s) {
   WriteIniInt(ini, SETTINGS_SECTION, "Retry", s.Retry);
   WriteIniInt(ini, SETTINGS_SECTION, "Network", s.Network);
   WriteIniInt(ini, SETTINGS_SECTION, "Disk", s.Disk);
+  if (s.hasRequests || s.Requests == 1) {
+    WriteIniInt(ini, SETTINGS_SECTION, "Requests", s.Requests);
+    s.hasRequests = true;  // from now on the file holds it
+  }
+  if (s.hasWarn) WriteIniInt(ini, SETTINGS_SECTION, "Warn", s.Warn);
 }
 
 }  // namespace sopora

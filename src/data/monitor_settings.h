@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "data/ini_store.h"
 
@@ -20,8 +21,20 @@ inline constexpr std::int32_t INTERVAL_LIMIT_SECONDS = 3600;  // one hour
 // kept as read (the power action then only beeps).
 enum class PowerMethod : std::int32_t { Standby = 0, Hibernate = 1, Shutdown = 2 };
 
+// The methods' names, in the order of the settings dialog's list; the index
+// is Method.
+inline constexpr const char* METHOD_NAMES[] = {"スタンバイ", "休止状態", "シャットダウン"};
+
+// How long before the power action a tray notification warns the user,
+// when Sopora.ini does not say (the key Warn, in seconds; 0: no warning).
+inline constexpr std::int32_t DEFAULT_WARN_SECONDS = 60;
+
 // The switches are integers as stored: only 1 switches Retry and
 // ResumeReboot on, while Network and Disk count any value but 0.
+//
+// The last keys came later. A Sopora.ini a user never touched keeps the
+// first ten keys only: those keys are written only where the file already
+// has them (or, for Requests, once the user turns it on).
 struct MonitorSettings {
   std::int32_t CPUBorder = 0;     // percent; a sample strictly below counts as low
   std::int32_t NETBorder = 0;     // network sample units (labelled KB/s)
@@ -33,16 +46,31 @@ struct MonitorSettings {
   std::int32_t Retry = 0;         // restart monitoring before standby/hibernation
   std::int32_t Network = 0;       // measure network traffic
   std::int32_t Disk = 0;          // measure disk traffic
+  std::int32_t Requests = 0;      // 1: other programs' keep-awake requests hold the count
+  std::int32_t Warn = DEFAULT_WARN_SECONDS;  // seconds of warning before the action; 0 none
+
+  // Which of the later keys the file holds.
+  bool hasRequests = false;
+  bool hasWarn = false;
 };
 
-// Reads the ten keys in the order the program always has, then repairs them.
+// A warning of more than a day would come at the start of every run.
+inline constexpr std::int32_t WARN_LIMIT_SECONDS = 86400;
+
+// The key Warn as written by hand: a number of seconds from 0 (no warning)
+// to a day; anything that is not such a number is the default.
+std::int32_t ParseWarnSeconds(std::string_view text);
+
+// Reads the ten keys in the order the program always has, then the later
+// ones, then repairs them.
 MonitorSettings ReadMonitorSettings(IniStore& ini);
 
 // Replaces missing or unusable values with the defaults.
 void RepairMonitorSettings(MonitorSettings& settings);
 
-// Writes all ten keys; a new file is laid out in this order. Failures are
-// ignored: the values stay in effect in memory for this run.
-void WriteMonitorSettings(IniStore& ini, const MonitorSettings& settings);
+// Writes all ten keys, then the later ones the file holds (or that were
+// turned on); a new file is laid out in this order. Failures are ignored:
+// the values stay in effect in memory for this run.
+void WriteMonitorSettings(IniStore& ini, MonitorSettings& settings);
 
 }  // namespace sopora

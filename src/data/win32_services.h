@@ -43,6 +43,7 @@ class Win32IniStore : public IniStore {
  public:
   explicit Win32IniStore(DataPath iniFile) : m_iniFile(std::move(iniFile)) {}
   std::int32_t GetInt(const char* section, const char* key, std::int32_t defaultValue) override;
+  std::optional<std::string> GetString(const char* section, const char* key) override;
   bool WriteString(const char* section, const char* key, const char* value) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "dialogs/load_meter_drawing.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace sopora {
 
@@ -85,8 +86,8 @@ void LoadMeterModel::SetStyle(const LoadMeterStyle& style) {
   m_samples.clear();
 }
 
-void LoadMeterModel::SetSamples(const std::deque<std::int32_t>& history) {
-  m_samples.assign(history.begin(), history.end());
+void LoadMeterModel::SetSamples(std::vector<std::int32_t> history) {
+  m_samples = std::move(history);
   ++m_gridPhase;
 }
 

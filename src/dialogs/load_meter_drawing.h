@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <vector>
 
@@ -59,7 +58,7 @@ class LoadMeterModel {
   // samples arrive.
   void SetStyle(const LoadMeterStyle& style);
   // Takes a copy of the history and moves the grid on by one step.
-  void SetSamples(const std::deque<std::int32_t>& history);
+  void SetSamples(std::vector<std::int32_t> history);
   void Draw(MeterCanvas& canvas, int width, int height) { DrawLoadMeter(canvas, width, height, m_style, m_samples, m_gridPhase); }
 
   const LoadMeterStyle& Style() const { return m_style; }

@@ -58,8 +58,8 @@ void CLoadMeter::SetStyle(const LoadMeterStyle& style) {
   Redraw();
 }
 
-void CLoadMeter::SetSamples(const std::deque<std::int32_t>& history) {
-  m_model.SetSamples(history);
+void CLoadMeter::SetSamples(std::vector<std::int32_t> history) {
+  m_model.SetSamples(std::move(history));
   Redraw();
 }
 

@@ -2,7 +2,7 @@
 // everything in its background-erase handler, straight into the window.
 #pragma once
 
-#include <deque>
+#include <vector>
 
 #include "dialogs/load_meter_drawing.h"
 #include "framework/win_handles.h"
@@ -16,7 +16,7 @@ class CLoadMeter : public CWnd {
   // Replaces the style and empties the graph until the next samples.
   void SetStyle(const LoadMeterStyle& style);
   // Copies the history and moves the grid on by one sample step.
-  void SetSamples(const std::deque<std::int32_t>& history);
+  void SetSamples(std::vector<std::int32_t> history);
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

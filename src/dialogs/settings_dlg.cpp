@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "dialogs/except_wnd_dlg.h"
 #include "dialogs/settings_logic.h"
@@ -23,6 +24,7 @@ constexpr Tool TOOLTIPS[] = {
     {IDC_LABEL_PROGRESS, IDS_TIP_PROGRESS},   {IDC_LOW_LOAD_PROGRESS, IDS_TIP_PROGRESS},
     {IDC_NETWORK_CHECK, IDS_TIP_NETWORK},     {IDC_DISK_CHECK, IDS_TIP_DISK},
     {IDC_NETWORK_BAR, IDS_TIP_NETWORK_BAR},   {IDC_DISK_BAR, IDS_TIP_DISK_BAR},
+    {IDC_REQUESTS, IDS_TIP_REQUESTS},
 };
 
 LPARAM Range(int low, int high) { return MAKELPARAM(high, low); }  // up-down ranges put the maximum first
@@ -41,19 +43,18 @@ bool Fits(HWND control, const std::wstring& text) {
 }
 }  // namespace
 
-CSettingsDlg::CSettingsDlg(MonitorSettings& settings, const IdleMonitor& monitor, const LoadSampler& sampler,
-                           SettingsHost& host, const DataFilePaths& paths)
+CSettingsDlg::CSettingsDlg(MonitorSettings& settings, const StatusSource& status, SettingsHost& host,
+                           const DataFilePaths& paths)
     : CDialog(IDD_SETTINGS),
       m_settings(settings),
-      m_monitor(monitor),
-      m_sampler(sampler),
+      m_status(status),
       m_host(host),
       m_paths(paths),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 BOOL CSettingsDlg::OnInitDialog() {
   const MonitorSettings& settings = m_settings;
-  m_style = SettingsMeterStyle(m_sampler.m_bCpuByIdleProcess, 50);
+  m_style = SettingsMeterStyle(m_status.Status().cpuByIdleProcess, 50);
   m_meter.Create(m_hWnd, IDC_METER);
   m_meter.SetStyle(m_style);
 
@@ -81,6 +82,7 @@ BOOL CSettingsDlg::OnInitDialog() {
 
   SendItemMessage(IDC_RESUME_REBOOT, BM_SETCHECK, static_cast<WPARAM>(settings.ResumeReboot));
   SendItemMessage(IDC_RETRY, BM_SETCHECK, static_cast<WPARAM>(settings.Retry));
+  SendItemMessage(IDC_REQUESTS, BM_SETCHECK, settings.Requests == 1 ? BST_CHECKED : BST_UNCHECKED);
   EnableTrafficBar(IDC_NETWORK_BAR, IDC_NETWORK_CHECK, settings.Network != 0);
   EnableTrafficBar(IDC_DISK_BAR, IDC_DISK_CHECK, settings.Disk != 0);
 
@@ -182,14 +184,18 @@ void CSettingsDlg::AddTooltips() {
 
 void CSettingsDlg::UpdateMeters() {
   if (!m_hWnd) return;
-  m_meter.SetSamples(m_monitor.m_arCpuHistory);
-  SetItemText(IDC_NETWORK_TEXT, FormatTrafficCaption(m_monitor.m_nNetLoad, m_settings.NETBorder));
-  SetItemText(IDC_DISK_TEXT, FormatTrafficCaption(m_monitor.m_nDiskLoad, m_settings.DISKBorder));
+  MonitorStatus status = m_status.Status();
+  m_meter.SetSamples(std::move(status.cpuHistory));
+  SetItemText(IDC_NETWORK_TEXT, FormatTrafficCaption(status.netLoad, m_settings.NETBorder));
+  SetItemText(IDC_DISK_TEXT, FormatTrafficCaption(status.diskLoad, m_settings.DISKBorder));
   SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETPOS,
-                  static_cast<WPARAM>(
-                      LowLoadProgressPercent(m_monitor.m_nLowLoadCount, m_settings.MAXTime, m_settings.Interval)));
-  SendItemMessage(IDC_NETWORK_BAR, PBM_SETPOS, static_cast<WPARAM>(m_monitor.m_nNetLoad));
-  SendItemMessage(IDC_DISK_BAR, PBM_SETPOS, static_cast<WPARAM>(m_monitor.m_nDiskLoad));
+                  static_cast<WPARAM>(LowLoadProgressPercent(status.lowLoadCount, m_settings.MAXTime, m_settings.Interval)));
+  SendItemMessage(IDC_NETWORK_BAR, PBM_SETPOS, static_cast<WPARAM>(status.netLoad));
+  SendItemMessage(IDC_DISK_BAR, PBM_SETPOS, static_cast<WPARAM>(status.diskLoad));
+  if (status.line != m_statusLine) {  // drawn again only when it changed: no flicker
+    m_statusLine = status.line;
+    SetItemText(IDC_STATUS_LINE, m_statusLine);
+  }
 }
 
 void CSettingsDlg::ApplySettings() {
@@ -229,6 +235,9 @@ void CSettingsDlg::OnCheckBox(int id) {
       break;
     case IDC_RETRY:
       m_settings.Retry = ticked ? 1 : 0;
+      break;
+    case IDC_REQUESTS:
+      m_settings.Requests = ticked ? 1 : 0;
       break;
     case IDC_NETWORK_CHECK:
       EnableWindow(GetDlgItem(IDC_NETWORK_BAR), ticked);
@@ -276,6 +285,7 @@ INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       case IDC_RESUME_REBOOT:
       case IDC_RETRY:
+      case IDC_REQUESTS:
       case IDC_NETWORK_CHECK:
       case IDC_DISK_CHECK:
         OnCheckBox(LOWORD(wParam));

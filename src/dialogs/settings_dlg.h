@@ -8,7 +8,6 @@
 #include "dialogs/load_meter_win.h"
 #include "framework/dialog.h"
 #include "monitor/idle_monitor.h"
-#include "monitor/load_sampler.h"
 #include "monitor/power_capabilities.h"
 
 namespace sopora {
@@ -27,13 +26,12 @@ class SettingsHost {
 
 class CSettingsDlg : public CDialog, public LiveDisplay {
  public:
-  // `monitor` and `sampler` give the live figures; `paths` the exception
-  // list the registration dialog edits.
-  CSettingsDlg(MonitorSettings& settings, const IdleMonitor& monitor, const LoadSampler& sampler, SettingsHost& host,
-               const DataFilePaths& paths);
+  // `status` gives the live figures; `paths` the exception list the
+  // registration dialog edits.
+  CSettingsDlg(MonitorSettings& settings, const StatusSource& status, SettingsHost& host, const DataFilePaths& paths);
 
-  // Refreshes the graph, the two figures and the three bars from the
-  // monitoring state; called every tick, shown or not.
+  // Refreshes the graph, the two figures, the three bars and the status
+  // line from the monitoring state; called every tick, shown or not.
   void UpdateMeters() override;
   // Stores what the fields hold (cut to their maxima) and restarts
   // monitoring.
@@ -54,8 +52,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   void DrawMethodItem(const DRAWITEMSTRUCT& item) const;
 
   MonitorSettings& m_settings;
-  const IdleMonitor& m_monitor;
-  const LoadSampler& m_sampler;
+  const StatusSource& m_status;
   SettingsHost& m_host;
   const DataFilePaths& m_paths;
   HICON m_hIcon;  // shared resource icon
@@ -63,6 +60,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   LoadMeterStyle m_style;
   HWND m_tooltip = nullptr;
   PowerCapabilities m_capabilities;  // what the method list was last marked by
+  std::string m_statusLine;          // as shown, so an unchanged line is not drawn again
 };
 
 }  // namespace sopora

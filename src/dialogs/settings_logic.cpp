@@ -50,13 +50,6 @@ std::string FormatTrafficCaption(std::int32_t load, std::int32_t border) {
   return text;
 }
 
-std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval) {
-  const double fullRun = static_cast<double>(maxTime) * 60.0 / static_cast<double>(interval);
-  const double percent = static_cast<double>(lowLoadCount) * 100.0 / fullRun;
-  if (!std::isfinite(percent)) return 0;  // a hand-edited zero: nothing to show
-  return static_cast<std::int32_t>(std::clamp(std::trunc(percent), 0.0, 1000.0));
-}
-
 LoadMeterStyle SettingsMeterStyle(bool cpuByIdleProcess, std::int32_t threshold) {
   LoadMeterStyle style;
   style.thresholdLineWidth = 2;

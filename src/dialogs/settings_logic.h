@@ -16,9 +16,6 @@ inline constexpr std::int32_t INTERVAL_RANGE_MAX = 10;
 inline constexpr std::int32_t MAX_TIME_RANGE_MAX = 60;
 inline constexpr std::int32_t TRAFFIC_BAR_MAX = 1000;
 
-// The power-saving states in the order of the combo box; the index is Method.
-inline constexpr const char* METHOD_NAMES[] = {"スタンバイ", "休止状態", "シャットダウン"};
-
 // A method's line in the open list: its name, marked when this machine
 // cannot perform it (the closed box shows the name alone, so nothing is
 // cut off in its narrow field).
@@ -54,10 +51,6 @@ AppliedSettings ApplySettingsInput(const SettingsDialogInput& input);
 
 // "12/(300) KB/s": a load against its threshold.
 std::string FormatTrafficCaption(std::int32_t load, std::int32_t border);
-
-// How far the low-load run has come towards the power action, in percent
-// of MAXTime x 60 / Interval ticks (not truncated), so a bar can show it.
-std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval);
 
 // The meter as the dialog shows it: the curve lighter when the processor is
 // measured through the idle process.

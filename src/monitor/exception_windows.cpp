@@ -84,25 +84,25 @@ bool ExceptionWindowDetector::MatchesAnyPattern(std::string_view title) const {
   return false;
 }
 
-bool ExceptionWindowDetector::IsExceptWindowPresent() {
+std::optional<std::string> ExceptionWindowDetector::ExceptWindowTitle() {
   RefreshPatterns();
-  if (m_patterns.empty()) return false;  // nothing registered: no need to look at windows
+  if (m_patterns.empty()) return std::nullopt;  // nothing registered: no need to look at windows
 
   ++m_tick;
-  bool present = false;
+  std::optional<std::string> found;
   m_windows.ForEachTopWindow([&](WindowId window) {
     std::string title, className;
-    if (present || !TitleOfOpenWindow(m_windows, window, title, className)) return;
+    if (found || !TitleOfOpenWindow(m_windows, window, title, className)) return;
     if (const auto known = m_nonMatchingTitles.find(title); known != m_nonMatchingTitles.end()) {
       known->second = m_tick;
     } else if (MatchesAnyPattern(title)) {
-      present = true;
+      found = std::move(title);
     } else {
       m_nonMatchingTitles.emplace(std::move(title), m_tick);
     }
   });
   std::erase_if(m_nonMatchingTitles, [&](const auto& entry) { return entry.second != m_tick; });
-  return present;
+  return found;
 }
 
 }  // namespace sopora

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,7 +33,8 @@ class ExceptionWindowDetector : public ExceptionWindowTest {
  public:
   ExceptionWindowDetector(CDataStore& store, FileSystem& files, DataPath listFile, WindowSource& windows);
 
-  bool IsExceptWindowPresent() override;
+  std::optional<std::string> ExceptWindowTitle() override;
+  bool IsExceptWindowPresent() { return ExceptWindowTitle().has_value(); }
 
  private:
   void RefreshPatterns();

@@ -34,6 +34,16 @@ class ScopedFlag {
  private:
   bool& m_flag;
 };
+
+bool Any(const std::vector<Activity>& activities, Activity::Kind kind) {
+  return std::any_of(activities.begin(), activities.end(), [&](const Activity& a) { return a.kind == kind; });
+}
+
+std::string Busy(const char* what, std::int32_t value, const char* unit) {
+  char text[64];
+  std::snprintf(text, sizeof text, "負荷あり（%s %d%s）", what, static_cast<int>(value), unit);
+  return text;
+}
 }  // namespace
 
 std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk) {
@@ -43,9 +53,15 @@ std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_
   return text;
 }
 
-void SaveSettings(IniStore& ini, const MonitorSettings& settings, MonitorRestart& monitor) {
-  WriteMonitorSettings(ini, settings);
-  monitor.RestartMonitor();
+std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval) {
+  const double fullRun = static_cast<double>(maxTime) * 60.0 / static_cast<double>(interval);
+  const double percent = static_cast<double>(lowLoadCount) * 100.0 / fullRun;
+  if (!std::isfinite(percent)) return 0;  // a hand-edited zero: nothing to show
+  return static_cast<std::int32_t>(std::clamp(std::trunc(percent), 0.0, 1000.0));
+}
+
+std::string WarningText(const std::string& action) {
+  return "まもなく" + action + "に移行します。マウスかキーボードを操作すると取り消されます。";
 }
 
 IdleMonitor::IdleMonitor(const MonitorSettings& settings, const IdleMonitorServices& services)
@@ -61,7 +77,8 @@ void IdleMonitor::RestartMonitor() {
   m_arCpuHistory.clear();
   m_arCpuHistory.shrink_to_fit();
   m_arCpuHistory.resize(static_cast<std::size_t>(TargetTicks()), 0);
-  m_nLowLoadCount = 0;
+  StartRunAgain();
+  m_statusLine = StatusLine(std::nullopt, {});
   m_services.timers.SetTimer(TIMER_MONITOR, TimerPeriodMs(m_settings.Interval));
 }
 
@@ -70,7 +87,12 @@ void IdleMonitor::OnTimer(unsigned timerId) {
   if (timerId == TIMER_BLINK) BlinkStep();
 }
 
-void IdleMonitor::OnInputActivity() { m_nLowLoadCount = 0; }
+void IdleMonitor::OnInputActivity() { StartRunAgain(); }
+
+void IdleMonitor::StartRunAgain() {
+  m_nLowLoadCount = 0;
+  m_warned = false;  // a new run gets its own warning
+}
 
 void IdleMonitor::OnPauseResume() {
   if (m_bMonitoring) {
@@ -83,6 +105,12 @@ void IdleMonitor::OnPauseResume() {
     m_bMonitoring = true;
     m_services.tray.ShowNormalIcon();
   }
+  m_statusLine = StatusLine(std::nullopt, {});
+}
+
+MonitorStatus IdleMonitor::Status() const {
+  return {std::vector<std::int32_t>(m_arCpuHistory.begin(), m_arCpuHistory.end()), m_services.loads.CpuByIdleProcess(),
+          m_nNetLoad, m_nDiskLoad, m_nLowLoadCount, m_statusLine};
 }
 
 void IdleMonitor::MonitorTick() {
@@ -101,10 +129,19 @@ void IdleMonitor::MonitorTick() {
   if (m_arCpuHistory.size() > static_cast<std::size_t>(TargetTicks())) m_arCpuHistory.pop_front();
   m_arCpuHistory.push_back(cpu);
 
-  UpdateExceptionHold(m_services.exceptions.IsExceptWindowPresent());
+  const std::optional<std::string> exceptWindow = m_services.exceptions.ExceptWindowTitle();
+  UpdateExceptionHold(exceptWindow.has_value());
+
+  // Every source of activity, asked once, the load last.
+  std::vector<Activity> activities;
+  for (ActivitySource* source : m_services.sources) activities.push_back(source->Ask());
+  activities.push_back(LoadActivity(cpu));
+
+  m_statusLine = StatusLine(exceptWindow, activities);
   m_services.display.UpdateMeters();  // sees this tick's samples and the count before it
-  CountLowLoad(cpu);
-  if (!m_bMonitoring || m_bExceptWnd) m_nLowLoadCount = 0;
+  CountTick(activities);
+  if (!m_bMonitoring || m_bExceptWnd || Any(activities, Activity::Kind::Hold)) StartRunAgain();
+  WarnBeforeActing();
 
   if (m_nLowLoadCount >= TargetTicks()) {
     m_services.timers.KillTimer(TIMER_MONITOR);
@@ -124,17 +161,69 @@ void IdleMonitor::UpdateExceptionHold(bool present) {
   m_bExceptWnd = true;
 }
 
-void IdleMonitor::CountLowLoad(std::int32_t cpu) {
-  if (cpu < m_settings.CPUBorder && m_nNetLoad < m_settings.NETBorder && m_nDiskLoad < m_settings.DISKBorder) {
-    ++m_nLowLoadCount;
-    return;
+// A tick is low when all three loads are strictly below their thresholds;
+// a busy one names the first load that is not.
+Activity IdleMonitor::LoadActivity(std::int32_t cpu) const {
+  std::string status;
+  if (cpu >= m_settings.CPUBorder) {
+    status = Busy("CPU", cpu, "%");
+  } else if (m_nNetLoad >= m_settings.NETBorder) {
+    status = Busy("ネットワーク", m_nNetLoad, "KB/s");
+  } else if (m_nDiskLoad >= m_settings.DISKBorder) {
+    status = Busy("ディスク", m_nDiskLoad, "KB/s");
+  } else {
+    return {};
   }
-  // A busy tick that ends a long low-load run leaves a trace in the log.
-  const std::int64_t percentOfTarget = std::int64_t{m_nLowLoadCount} * 100 / TargetTicks();
-  if (percentOfTarget > LOW_LOAD_REPORT_PERCENT) {
-    m_services.log.AddLog(LOG_WARNING, FormatLoadReport(cpu, m_nNetLoad, m_nDiskLoad));
+  return {Activity::Kind::Busy, status, FormatLoadReport(cpu, m_nNetLoad, m_nDiskLoad)};
+}
+
+// What holds the count at this tick, the first that applies: a pause, an
+// exception window, then the sources in their order, the load last; else
+// how far the run has come.
+std::string IdleMonitor::StatusLine(const std::optional<std::string>& exceptWindow,
+                                    const std::vector<Activity>& activities) const {
+  if (!m_bMonitoring) return "一時中止中";
+  if (exceptWindow) return "例外ウィンドウ：" + *exceptWindow;
+  for (const Activity& activity : activities) {
+    if (activity.kind != Activity::Kind::None) return activity.status;
   }
-  m_nLowLoadCount = 0;
+  char text[64];
+  std::snprintf(text, sizeof text, "監視中（省電力まで %d%%）",
+                static_cast<int>(LowLoadProgressPercent(m_nLowLoadCount, m_settings.MAXTime, m_settings.Interval)));
+  return text;
+}
+
+// Input starts the run again (and this tick may still count); a busy source
+// ends it. A run that ended after more than 30 % of the target leaves one
+// line: the load report when the load ended it, else the line of the source
+// that did.
+void IdleMonitor::CountTick(const std::vector<Activity>& activities) {
+  const Activity& load = activities.back();
+  const Activity* ended = load.kind == Activity::Kind::Busy ? &load : nullptr;
+  for (const Activity& activity : activities) {
+    if (!ended && (activity.kind == Activity::Kind::Input || activity.kind == Activity::Kind::Busy)) ended = &activity;
+  }
+  if (ended) {
+    const std::int64_t percentOfTarget = std::int64_t{m_nLowLoadCount} * 100 / TargetTicks();
+    if (percentOfTarget > LOW_LOAD_REPORT_PERCENT && !ended->endsRun.empty()) {
+      m_services.log.AddLog(LOG_WARNING, ended->endsRun);
+    }
+    StartRunAgain();
+  }
+  if (!Any(activities, Activity::Kind::Busy)) ++m_nLowLoadCount;
+}
+
+// Once a run, at the first tick from which the action is at most Warn
+// seconds away: someone reading without touching anything is about to lose
+// the screen.
+void IdleMonitor::WarnBeforeActing() {
+  if (m_warned || m_nLowLoadCount == 0 || m_settings.Warn <= 0) return;
+  const std::int64_t ticksLeft = TargetTicks() - m_nLowLoadCount;
+  if (ticksLeft <= 0 || ticksLeft * std::max(m_settings.Interval, 1) > m_settings.Warn) return;
+  const std::string action = m_services.power.ActionName();
+  if (action.empty()) return;
+  m_warned = true;
+  m_services.tray.ShowNotification("Sopora", WarningText(action));
 }
 
 void IdleMonitor::BlinkStep() {

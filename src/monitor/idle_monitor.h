@@ -1,13 +1,17 @@
 // The monitoring tick: samples the loads, keeps the processor-load history,
-// counts consecutive low-load ticks and hands over to the power transition
-// once the machine has been idle long enough.
+// asks every source of activity, counts consecutive idle ticks and hands
+// over to the power transition once the machine has been idle long enough.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
+#include "monitor/activity.h"
 
 namespace sopora {
 
@@ -31,21 +35,27 @@ class LoadSource {
   virtual double ReadCpuLoad() = 0;          // percent
   virtual std::int32_t ReadNetworkLoad() = 0;  // segments per second, 0 when not measured
   virtual std::int32_t ReadDiskLoad() = 0;     // 1000 bytes per second, 0 when not measured
+  // The processor is measured as 100 - the idle process (its curve is drawn
+  // in another colour).
+  virtual bool CpuByIdleProcess() const = 0;
 };
 
 class ExceptionWindowTest {
  public:
   virtual ~ExceptionWindowTest() = default;
-  virtual bool IsExceptWindowPresent() = 0;
+  // The title of an open window that matches a registered pattern; nothing
+  // when there is none.
+  virtual std::optional<std::string> ExceptWindowTitle() = 0;
 };
 
-// The three pictures of the notification-area icon.
+// The notification-area icon: its three pictures, and a notification.
 class TrayPictures {
  public:
   virtual ~TrayPictures() = default;
   virtual void ShowNormalIcon() = 0;
   virtual void ShowPausedIcon() = 0;
   virtual void ShowExceptIcon() = 0;
+  virtual void ShowNotification(const std::string& title, const std::string& text) = 0;
 };
 
 // The settings dialog's graph and meters, refreshed every tick.
@@ -60,6 +70,9 @@ class PowerTransition {
   virtual ~PowerTransition() = default;
   // Performs the configured action; returns when done or refused.
   virtual void DoPowerAction() = 0;
+  // The name of the action DoPowerAction would attempt (スタンバイ,
+  // 休止状態, シャットダウン); empty when it would attempt none.
+  virtual std::string ActionName() const = 0;
 };
 
 // Starting the idle count again, for the power transition (Retry, resume).
@@ -67,6 +80,22 @@ class MonitorRestart {
  public:
   virtual ~MonitorRestart() = default;
   virtual void RestartMonitor() = 0;
+};
+
+// What the live display shows, as of the last tick.
+struct MonitorStatus {
+  std::vector<std::int32_t> cpuHistory;  // oldest first
+  bool cpuByIdleProcess = false;
+  std::int32_t netLoad = 0;
+  std::int32_t diskLoad = 0;
+  std::int32_t lowLoadCount = 0;  // before the tick's own step, as the bar shows it
+  std::string line;               // what holds the count, or how far the run has come
+};
+
+class StatusSource {
+ public:
+  virtual ~StatusSource() = default;
+  virtual MonitorStatus Status() const = 0;
 };
 
 struct IdleMonitorServices {
@@ -77,11 +106,14 @@ struct IdleMonitorServices {
   LiveDisplay& display;
   OperationLog& log;
   PowerTransition& power;
+  // Asked at every tick after the exception windows, in the order the
+  // status line names them; the load comes last.
+  std::vector<ActivitySource*> sources = {};
 };
 
 // The monitoring state, named as the main window's members; it reads the
 // settings at every use, so an apply takes effect at once.
-class IdleMonitor : public MonitorRestart {
+class IdleMonitor : public MonitorRestart, public StatusSource {
  public:
   IdleMonitor(const MonitorSettings& settings, const IdleMonitorServices& services);
 
@@ -107,24 +139,35 @@ class IdleMonitor : public MonitorRestart {
   // The tray's pause/resume toggle.
   void OnPauseResume();
 
+  MonitorStatus Status() const override;
+
  private:
   void MonitorTick();
   void BlinkStep();
   void ShowStateIcon();
   void UpdateExceptionHold(bool present);
-  void CountLowLoad(std::int32_t cpu);
+  Activity LoadActivity(std::int32_t cpu) const;
+  std::string StatusLine(const std::optional<std::string>& exceptWindow, const std::vector<Activity>& activities) const;
+  void CountTick(const std::vector<Activity>& activities);
+  void StartRunAgain();
+  void WarnBeforeActing();
 
   const MonitorSettings& m_settings;
   IdleMonitorServices m_services;
+  std::string m_statusLine;
+  bool m_warned = false;  // the notification of this run was shown
   bool m_inTick = false;  // a tick in progress (its message box or power call may pump messages)
 };
-
-// Writes all ten settings and starts the idle count again: every save, even
-// one that changes nothing, restarts the run.
-void SaveSettings(IniStore& ini, const MonitorSettings& settings, MonitorRestart& monitor);
 
 // The load-report line of a busy tick that ends a long low-load run. Its
 // lone ")" is kept: existing logs, and whatever reads them, have it.
 std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk);
+
+// How far the low-load run has come towards the power action, in percent
+// of MAXTime x 60 / Interval ticks (not truncated), so a bar can show it.
+std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval);
+
+// The tray notification shortly before the named action.
+std::string WarningText(const std::string& action);
 
 }  // namespace sopora

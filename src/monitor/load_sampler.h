@@ -29,6 +29,7 @@ class LoadSampler : public LoadSource {
   double ReadCpuLoad() override;
   std::int32_t ReadNetworkLoad() override;
   std::int32_t ReadDiskLoad() override;
+  bool CpuByIdleProcess() const override { return m_bCpuByIdleProcess; }
 
   bool m_bCpuByIdleProcess = false;  // processor measured as 100 - idle process
   PdhCounter m_hCpuCounter = 0;

@@ -7,8 +7,11 @@
 
 namespace sopora {
 
-inline constexpr std::uint32_t EWX_REBOOT_FORCE = 0x06;    // EWX_REBOOT | EWX_FORCE
-inline constexpr std::uint32_t EWX_POWEROFF_FORCE = 0x0C;  // EWX_POWEROFF | EWX_FORCE
+inline constexpr std::uint32_t EWX_REBOOT_FORCE = 0x06;  // EWX_REBOOT | EWX_FORCE
+// EWX_POWEROFF | EWX_FORCEIFHUNG: only programs that hang are closed; one
+// that asks to save a document stops the shutdown, so no unsaved work of a
+// user who stepped away is lost.
+inline constexpr std::uint32_t EWX_POWEROFF_FORCEIFHUNG = 0x18;
 inline constexpr std::uint32_t BEEP_DEFAULT = 0;           // MessageBeep(0)
 inline constexpr std::uint32_t BEEP_ASTERISK = 0x40;       // MB_ICONASTERISK
 

@@ -106,4 +106,11 @@ void Win32PowerApi::StartProcess(const char* commandLine) {
 
 void Win32PowerApi::Beep(std::uint32_t type) { MessageBeep(type); }
 
+std::optional<std::uint32_t> Win32PowerApi::SystemExecutionState() {
+  const auto query = Powrprof().callNtPowerInformation;
+  EXECUTION_STATE state = 0;
+  if (!query || query(::SystemExecutionState, nullptr, 0, &state, sizeof state) != 0) return std::nullopt;
+  return state;
+}
+
 }  // namespace sopora

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "monitor/keep_awake_requests.h"
 #include "monitor/power_api.h"
 
 namespace sopora {
 
-// The power seam over kernel32, advapi32, user32 and powrprof.
-class Win32PowerApi : public PowerApi {
+// The power seam over kernel32, advapi32, user32 and powrprof; and the
+// system's execution state, also from powrprof.
+class Win32PowerApi : public PowerApi, public ExecutionStateSource {
  public:
   bool IsNtPlatform() override;
   PowerCapabilities QueryCapabilities() override;
@@ -14,6 +16,7 @@ class Win32PowerApi : public PowerApi {
   PowerRequestResult ExitSession(std::uint32_t flags) override;
   void StartProcess(const char* commandLine) override;
   void Beep(std::uint32_t type) override;
+  std::optional<std::uint32_t> SystemExecutionState() override;
 };
 
 }  // namespace sopora

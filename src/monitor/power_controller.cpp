@@ -1,6 +1,7 @@
 #include "monitor/power_controller.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace sopora {
@@ -26,8 +27,8 @@ bool CanPerform(const PowerCapabilities& capabilities, PowerMethod method) {
 }  // namespace
 
 PowerController::PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power,
-                                 RebootPrompt& prompt, MonitorRestart& monitor)
-    : m_settings(settings), m_log(log), m_power(power), m_prompt(prompt), m_monitor(monitor) {}
+                                 RebootPrompt& prompt, MonitorRestart& monitor, MonitorTimers& timers)
+    : m_settings(settings), m_log(log), m_power(power), m_prompt(prompt), m_monitor(monitor), m_timers(timers) {}
 
 bool PowerController::IsNtPlatform() { return m_power.IsNtPlatform(); }
 
@@ -104,12 +105,7 @@ void PowerController::DoPowerAction() {
       Suspend(HIBERNATION);
       break;
     case PowerMethod::Shutdown:
-      m_log.AddLog(LOG_WARNING, "CPU負荷低下のためシャットダウンを試行します");
-      if (nt) {
-        LogRefusal("シャットダウン", m_power.ExitSession(EWX_POWEROFF_FORCE));
-      } else {
-        ShellExitWindows();
-      }
+      Shutdown(nt);
       break;
     default:
       m_power.Beep(BEEP_DEFAULT);
@@ -117,6 +113,46 @@ void PowerController::DoPowerAction() {
   }
   if (nt) EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, false);
 }
+
+std::string PowerController::ActionName() const {
+  if (m_settings.Method < 0 || m_settings.Method >= static_cast<std::int32_t>(std::size(METHOD_NAMES))) return {};
+  if (!UnavailableMethodReason(m_capabilities, m_settings.Method).empty()) return {};
+  return METHOD_NAMES[m_settings.Method];
+}
+
+// Programs are asked to close, not forced: one with unsaved work stops the
+// shutdown. Sopora then goes on monitoring instead of leaving its timer
+// stopped: Windows says so (WM_ENDSESSION FALSE), or Sopora is simply still
+// running a minute later.
+void PowerController::Shutdown(bool nt) {
+  m_log.AddLog(LOG_WARNING, "CPU負荷低下のためシャットダウンを試行します");
+  if (!nt) {
+    ShellExitWindows();
+    return;
+  }
+  const PowerRequestResult result = m_power.ExitSession(EWX_POWEROFF_FORCEIFHUNG);
+  LogRefusal("シャットダウン", result);
+  m_shutdownRequested = true;
+  if (result.accepted) {
+    m_timers.SetTimer(TIMER_SHUTDOWN_CHECK, SHUTDOWN_CHECK_MS);
+  } else {
+    ShutdownDidNotHappen();
+  }
+}
+
+void PowerController::ShutdownDidNotHappen() {
+  if (!m_shutdownRequested) return;
+  m_shutdownRequested = false;
+  m_timers.KillTimer(TIMER_SHUTDOWN_CHECK);
+  m_log.AddLog(LOG_WARNING, "シャットダウンが中止されました。監視を再開します。");
+  m_monitor.RestartMonitor();
+}
+
+void PowerController::OnEndSession(bool ending) {
+  if (!ending) ShutdownDidNotHappen();
+}
+
+void PowerController::OnShutdownCheck() { ShutdownDidNotHappen(); }
 
 void PowerController::RebootSystem() {
   EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);

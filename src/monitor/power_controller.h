@@ -15,6 +15,10 @@ inline constexpr std::uintptr_t PBT_APMQUERYSUSPEND_EVENT = 0;
 inline constexpr std::uintptr_t PBT_APMRESUMESUSPEND_EVENT = 7;
 inline constexpr const char* SHUTDOWN_PRIVILEGE = "SeShutdownPrivilege";
 inline constexpr const char* SHELL_SHUTDOWN_COMMAND = "rundll32 shell32.dll,SHExitWindowsEx 1";
+// Sopora still running this long after asking for a shutdown: it did not
+// happen.
+inline constexpr unsigned TIMER_SHUTDOWN_CHECK = 1002;
+inline constexpr unsigned SHUTDOWN_CHECK_MS = 60000;
 
 // Runs the restart confirmation; true when the restart should go ahead.
 class RebootPrompt {
@@ -27,15 +31,16 @@ struct SuspendMethod;
 
 class PowerController : public PowerTransition {
  public:
-  // `monitor` is restarted before standby or hibernation (with Retry) and
-  // on resume.
+  // `monitor` is restarted before standby or hibernation (with Retry), on
+  // resume and after a shutdown that did not happen; `timers` watch for that.
   PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power, RebootPrompt& prompt,
-                  MonitorRestart& monitor);
+                  MonitorRestart& monitor, MonitorTimers& timers);
 
   // The configured action; one the machine is known not to be able to
   // perform is not attempted: the reason is logged (once until the settings
   // or the capabilities change) and the count starts again, as Retry would.
   void DoPowerAction() override;
+  std::string ActionName() const override;
 
   // Asks the machine what it can do: at start-up, when the settings dialog
   // is shown, and before every power action, since hibernation may have
@@ -49,6 +54,11 @@ class PowerController : public PowerTransition {
   void OnSettingsSaved() { m_unavailableLogged = false; }
   // WM_POWERBROADCAST; always answers 0.
   std::intptr_t OnPowerBroadcast(std::uintptr_t event);
+  // WM_ENDSESSION: FALSE after a shutdown Sopora asked for means a program
+  // (or the user) stopped it.
+  void OnEndSession(bool ending);
+  // TIMER_SHUTDOWN_CHECK.
+  void OnShutdownCheck();
 
   bool IsNtPlatform();
   bool EnableShutdownPrivilege(const char* name, bool enable);
@@ -62,15 +72,19 @@ class PowerController : public PowerTransition {
   void SkipUnavailable(const SuspendMethod& method, const std::string& reason);
   void LogRefusal(const char* action, PowerRequestResult result);
   void OfferReboot();
+  void Shutdown(bool nt);
+  void ShutdownDidNotHappen();
 
   const MonitorSettings& m_settings;
   OperationLog& m_log;
   PowerApi& m_power;
   RebootPrompt& m_prompt;
   MonitorRestart& m_monitor;
+  MonitorTimers& m_timers;
   PowerCapabilities m_capabilities;  // unknown until read: every action is tried, as before
   bool m_unavailableLogged = false;
   bool m_countdownOpen = false;
+  bool m_shutdownRequested = false;  // asked for, and Sopora still runs
 };
 
 }  // namespace sopora

@@ -171,6 +171,7 @@ class RecordingNotifier : public Notifier {
 class FakeIniStore : public IniStore {
  public:
   std::map<std::string, std::int32_t> values;  // key -> value, as if parsed
+  std::map<std::string, std::string> texts;    // key -> text, for the keys read as text
   std::vector<std::string> reads;
   std::vector<std::pair<std::string, std::string>> writes;
   bool failWrites = false;
@@ -179,6 +180,14 @@ class FakeIniStore : public IniStore {
     reads.emplace_back(key);
     const auto it = values.find(key);
     return it == values.end() ? defaultValue : it->second;
+  }
+  std::optional<std::string> GetString(const char*, const char* key) override {
+    reads.emplace_back(key);
+    const auto it = texts.find(key);
+    if (it != texts.end()) return it->second;
+    const auto number = values.find(key);
+    if (number != values.end()) return std::to_string(number->second);
+    return std::nullopt;
   }
   bool WriteString(const char*, const char* key, const char* value) override {
     writes.emplace_back(key, value);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class EngineRecorder : public MonitorTimers,
   std::int32_t network = 0;
   std::int32_t disk = 0;
   bool exceptionWindow = false;
+  std::string exceptionTitle = "無題 - メモ帳";
+  std::string actionName = "スタンバイ";
   bool nt = true;
   PowerCapabilities capabilities;  // unknown unless a test says otherwise
   PowerRequestResult suspendResult{true, 0};
@@ -60,16 +63,20 @@ class EngineRecorder : public MonitorTimers,
   double ReadCpuLoad() override { return Record("ReadCpuLoad"), cpu; }
   std::int32_t ReadNetworkLoad() override { return Record("ReadNetworkLoad"), network; }
   std::int32_t ReadDiskLoad() override { return Record("ReadDiskLoad"), disk; }
+  bool CpuByIdleProcess() const override { return false; }
   // ExceptionWindowTest
-  bool IsExceptWindowPresent() override {
+  std::optional<std::string> ExceptWindowTitle() override {
     Record("IsExceptWindowPresent");
     Run(duringExceptionTest);
-    return exceptionWindow;
+    return exceptionWindow ? std::optional<std::string>(exceptionTitle) : std::nullopt;
   }
   // TrayPictures
   void ShowNormalIcon() override { Record("ShowNormalIcon"); }
   void ShowPausedIcon() override { Record("ShowPausedIcon"); }
   void ShowExceptIcon() override { Record("ShowExceptIcon"); }
+  void ShowNotification(const std::string& title, const std::string& text) override {
+    Record("ShowNotification " + title + " " + text);
+  }
   // LiveDisplay
   void UpdateMeters() override {
     Record("UpdateMeters");
@@ -85,6 +92,7 @@ class EngineRecorder : public MonitorTimers,
     Record("DoPowerAction");
     Run(duringPowerAction);
   }
+  std::string ActionName() const override { return actionName; }
   // PowerApi
   bool IsNtPlatform() override { return nt; }
   PowerCapabilities QueryCapabilities() override {

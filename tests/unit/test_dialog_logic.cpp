@@ -5,6 +5,7 @@
 #include "data/text_field.h"
 #include "dialogs/except_list_logic.h"
 #include "dialogs/settings_logic.h"
+#include "monitor/idle_monitor.h"
 
 namespace sopora {
 namespace {

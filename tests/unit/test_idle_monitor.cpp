@@ -256,7 +256,7 @@ TEST_F(IdleMonitorTest, OtherTimersAreIgnored) {
   EXPECT_TRUE(world.calls.empty());
 }
 
-TEST_F(IdleMonitorTest, AFreshMonitorMonitorsAndSavingRestartsTheCount) {
+TEST_F(IdleMonitorTest, AFreshMonitorMonitors) {
   FakeIniStore ini;
   ini.values = {{"MAXTime", 2}, {"Interval", 4}, {"Method", 1}};
   settings = ReadMonitorSettings(ini);
@@ -265,13 +265,6 @@ TEST_F(IdleMonitorTest, AFreshMonitorMonitorsAndSavingRestartsTheCount) {
   EXPECT_FALSE(monitor.m_bExceptWnd);
   EXPECT_EQ(settings.Method, 1);
   EXPECT_EQ(monitor.TargetTicks(), 30);
-
-  monitor.m_nLowLoadCount = 9;
-  world.Clear();
-  SaveSettings(ini, settings, monitor);
-  EXPECT_EQ(ini.writes.size(), 10u);
-  EXPECT_EQ(world.calls, (Calls{"KillTimer 1000", "SetTimer 1000 4000"}));
-  EXPECT_EQ(monitor.m_nLowLoadCount, 0);
 }
 
 // A tick that throws does so every second: its failure is logged once, and

@@ -1,6 +1,8 @@
 // The power transition, the power broadcasts and the restart countdown.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "data/data_store.h"
 #include "data/text_field.h"
 #include "monitor/power_controller.h"
@@ -18,7 +20,7 @@ class PowerTest : public ::testing::Test {
   EngineRecorder world;
   MonitorSettings settings;
   IdleMonitor monitor{settings, ServicesOf(world)};
-  PowerController power{settings, world, world, world, monitor};
+  PowerController power{settings, world, world, world, monitor, world};
 
   void Configure(std::int32_t method, std::int32_t retry, std::int32_t resumeReboot = 0) {
     FakeIniStore ini;
@@ -51,8 +53,8 @@ TEST_F(PowerTest, EachMethodMakesItsCallsInOrder) {
       {1, 0, true, {privilegeOn, hibernate, "Suspend hibernate", privilegeOff}},
       {0, 1, false, {standby, reset, restart1, restart2, "Suspend standby"}},
       {1, 0, false, {hibernate, "Suspend hibernate"}},
-      {2, 0, true, {privilegeOn, shutdown, "ExitSession 12", privilegeOff}},
-      {2, 1, true, {privilegeOn, shutdown, "ExitSession 12", privilegeOff}},  // Retry plays no part
+      {2, 0, true, {privilegeOn, shutdown, "ExitSession 24", "SetTimer 1002 60000", privilegeOff}},
+      {2, 1, true, {privilegeOn, shutdown, "ExitSession 24", "SetTimer 1002 60000", privilegeOff}},  // Retry plays no part
       {2, 0, false, {shutdown, "StartProcess rundll32 shell32.dll,SHExitWindowsEx 1"}},
       {3, 1, true, {privilegeOn, "Beep 0", privilegeOff}},
       {-1, 0, false, {"Beep 0"}},
@@ -68,23 +70,61 @@ TEST_F(PowerTest, EachMethodMakesItsCallsInOrder) {
 }
 
 TEST_F(PowerTest, ARefusedRequestIsLoggedAsAnError) {
+  using Lines = std::vector<std::pair<int, std::string>>;
   struct Case {
     std::int32_t method;
-    std::string line;
+    Lines after;  // the lines after the attempt
   };
   const Case cases[] = {
-      {0, "スタンバイへの移行に失敗しました(エラーコード=50)"},
-      {1, "休止状態への移行に失敗しました(エラーコード=50)"},
-      {2, "シャットダウンに失敗しました(エラーコード=50)"},
+      {0, {{2, "スタンバイへの移行に失敗しました(エラーコード=50)"}}},
+      {1, {{2, "休止状態への移行に失敗しました(エラーコード=50)"}}},
+      // A refused shutdown did not happen: the count starts again at once.
+      {2, {{2, "シャットダウンに失敗しました(エラーコード=50)"}, {1, "シャットダウンが中止されました。監視を再開します。"}}},
   };
   for (const Case& c : cases) {
     Configure(c.method, 0);
     world.suspendResult = world.exitResult = {false, 50};
     power.DoPowerAction();
-    ASSERT_EQ(world.logLines.size(), 2u);
-    EXPECT_EQ(world.logLines[1], std::make_pair(2, c.line));
+    ASSERT_EQ(world.logLines.size(), 1 + c.after.size());
+    EXPECT_EQ(Lines(world.logLines.begin() + 1, world.logLines.end()), c.after);
+    EXPECT_EQ(world.Count("SetTimer 1000 1000"), c.method == 2 ? 1 : 0);
     EXPECT_EQ(world.calls.back(), "AdjustPrivilege SeShutdownPrivilege off");  // the privilege still goes back
   }
+}
+
+// The shutdown asks programs to close and does not force them: one with
+// unsaved work stops it. Windows then says so (WM_ENDSESSION FALSE), or
+// Sopora is simply still running a minute later; either way it logs once
+// and monitors again, where the stopped timer would have left it idle.
+TEST_F(PowerTest, AShutdownThatDoesNotHappenStartsTheCountAgain) {
+  const Calls noticed = {"KillTimer 1002", "AddLog 1 シャットダウンが中止されました。監視を再開します。", "KillTimer 1000",
+                         "SetTimer 1000 1000"};
+  struct Case {
+    const char* name;
+    std::function<void(PowerController&)> world;
+    Calls calls;
+  };
+  const Case cases[] = {
+      {"Windows ends the query", [](PowerController& p) { p.OnEndSession(false); }, noticed},
+      {"still running a minute later", [](PowerController& p) { p.OnShutdownCheck(); }, noticed},
+      {"both, in turn: noticed once", [](PowerController& p) { p.OnEndSession(false), p.OnShutdownCheck(); }, noticed},
+      {"Windows really ends", [](PowerController& p) { p.OnEndSession(true); }, {}},
+  };
+  for (const Case& c : cases) {
+    Configure(2, 0);
+    power.DoPowerAction();
+    EXPECT_EQ(world.Count("ExitSession 24"), 1) << c.name;  // EWX_POWEROFF | EWX_FORCEIFHUNG: nobody's work is lost
+    EXPECT_EQ(world.Count("SetTimer 1002 60000"), 1) << c.name;
+    world.Clear();
+    c.world(power);
+    EXPECT_EQ(world.calls, c.calls) << c.name;
+  }
+  // No shutdown asked for: a user's own cancelled shutdown is none of Sopora's business.
+  PowerController fresh{settings, world, world, world, monitor, world};
+  world.Clear();
+  fresh.OnEndSession(false);
+  fresh.OnShutdownCheck();
+  EXPECT_TRUE(world.calls.empty());
 }
 
 TEST_F(PowerTest, AStandbyThatHappensLogsItsWholeStory) {
@@ -204,7 +244,7 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
       power.DoPowerAction();
       const Calls before = world.calls;  // unknown capabilities: today's behaviour
 
-      PowerController informed{settings, world, world, world, monitor};
+      PowerController informed{settings, world, world, world, monitor, world};
       world.capabilities = c.profile.capabilities;
       informed.RefreshCapabilities();
       world.Clear();
@@ -270,7 +310,7 @@ TEST_F(PowerTest, AnActionThatBecomesPossibleIsAnnouncedAndTakenWithoutARestart)
     const std::string name = std::string(c.before.name) + " -> " + c.after.name;
     Configure(1, 0);
     world.capabilities = c.before.capabilities;
-    PowerController running{settings, world, world, world, monitor};
+    PowerController running{settings, world, world, world, monitor, world};
     running.RefreshCapabilities();
     world.capabilities = c.after.capabilities;
     world.Clear();

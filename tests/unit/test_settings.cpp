@@ -1,6 +1,9 @@
 // Reading, repairing and writing the ten settings.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "data/monitor_settings.h"
 #include "support/default_settings.h"
 #include "support/fake_data_services.h"
@@ -22,7 +25,8 @@ TEST(SettingsTest, KeysAreReadInTheirFixedOrder) {
   FakeIniStore ini;
   ReadMonitorSettings(ini);
   EXPECT_EQ(ini.reads, (std::vector<std::string>{"CPUBorder", "NETBorder", "DISKBorder", "MAXTime", "Interval",
-                                                 "Method", "ResumeReboot", "Retry", "Network", "Disk"}));
+                                                 "Method", "ResumeReboot", "Retry", "Network", "Disk", "Requests",
+                                                 "Warn"}));
 }
 
 TEST(SettingsTest, RepairTable) {
@@ -85,8 +89,50 @@ TEST(SettingsTest, SaveWritesAllTenKeysDiskBeforeNetwork) {
 TEST(SettingsTest, AFailingWriteDoesNotStopTheRemainingKeys) {
   FakeIniStore ini;
   ini.failWrites = true;
-  WriteMonitorSettings(ini, DefaultSettings());
+  MonitorSettings s = DefaultSettings();
+  WriteMonitorSettings(ini, s);
   EXPECT_EQ(ini.writes.size(), 10u);
+}
+
+// The later keys, after the ten: a Sopora.ini nobody touched stays as it
+// was laid out, a key the file holds is written back in its place, and
+// Requests is written from the moment the user turns it on.
+TEST(SettingsTest, TheLaterKeysAreReadAsTextAndWrittenOnlyWhereTheyBelong) {
+  using Writes = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> stored;
+    std::int32_t requests, warn;  // as read
+    std::optional<std::int32_t> turnRequestsTo;
+    Writes later;  // the writes after the ten keys
+  };
+  const Case cases[] = {
+      {"a file of ten keys", {}, 0, 60, std::nullopt, {}},
+      {"Requests turned on", {}, 0, 60, 1, {{"Requests", "1"}}},
+      {"Requests turned on and off again", {{"Requests", "1"}}, 1, 60, 0, {{"Requests", "0"}}},
+      {"Requests 0 stays in the file", {{"Requests", "0"}}, 0, 60, std::nullopt, {{"Requests", "0"}}},
+      {"Requests other than 1 is off", {{"Requests", "2"}}, 0, 60, std::nullopt, {{"Requests", "0"}}},
+      {"Requests not a number", {{"Requests", "yes"}}, 0, 60, std::nullopt, {{"Requests", "0"}}},
+      {"Warn as written", {{"Warn", "120"}}, 0, 120, std::nullopt, {{"Warn", "120"}}},
+      {"Warn 0: no warning", {{"Warn", "0"}}, 0, 0, std::nullopt, {{"Warn", "0"}}},
+      {"Warn negative", {{"Warn", "-5"}}, 0, 60, std::nullopt, {{"Warn", "60"}}},
+      {"Warn not a number", {{"Warn", "1分"}}, 0, 60, std::nullopt, {{"Warn", "60"}}},
+      {"Warn empty", {{"Warn", ""}}, 0, 60, std::nullopt, {{"Warn", "60"}}},
+      {"Warn beyond a day", {{"Warn", "99999999999"}}, 0, 86400, std::nullopt, {{"Warn", "86400"}}},
+      {"both, in their order", {{"Warn", "30"}, {"Requests", "1"}}, 1, 30, std::nullopt,
+       {{"Requests", "1"}, {"Warn", "30"}}},
+  };
+  for (const Case& c : cases) {
+    FakeIniStore ini;
+    ini.texts = c.stored;
+    MonitorSettings s = ReadMonitorSettings(ini);
+    EXPECT_EQ(s.Requests, c.requests) << c.name;
+    EXPECT_EQ(s.Warn, c.warn) << c.name;
+    if (c.turnRequestsTo) s.Requests = *c.turnRequestsTo;
+    WriteMonitorSettings(ini, s);
+    ASSERT_GE(ini.writes.size(), 10u) << c.name;
+    EXPECT_EQ(Writes(ini.writes.begin() + 10, ini.writes.end()), c.later) << c.name;
+  }
 }
 
 TEST(SettingsTest, WriteIniIntFormatsTheExtremes) {

@@ -37,7 +37,8 @@ TEST(IniWin, AFirstSaveWritesTheElevenLinesInOrder) {
   TempFolder folder(L"ini-first");
   const DataFilePaths paths = DataFilePathsIn(folder.Directory(), folder.Directory());
   Win32IniStore ini(paths.iniFile);
-  WriteMonitorSettings(ini, DefaultSettings());
+  MonitorSettings defaults = DefaultSettings();
+  WriteMonitorSettings(ini, defaults);
   EXPECT_EQ(ReadFileText(paths.iniFile), FIRST_SAVE);
 }
 
