@@ -14,8 +14,6 @@
 # tools/release.sh [folder]
 set -euo pipefail
 release=$(realpath -m "${1:-$(dirname "$0")/../build/release}")
-cd "$(dirname "$0")/.."
-
 sign=OFF
 if [ -n "${SOPORA_SIGN_PFX:-}" ]; then
   [ -r "$SOPORA_SIGN_PFX" ] || { echo "release: cannot read the certificate $SOPORA_SIGN_PFX" >&2; exit 1; }
@@ -23,6 +21,7 @@ if [ -n "${SOPORA_SIGN_PFX:-}" ]; then
   export SOPORA_SIGN_PFX
   sign=ON
 fi
+cd "$(dirname "$0")/.."
 # example.invalid can never resolve: manifests made without the real
 # address cannot be published by mistake.
 url=${SOPORA_RELEASE_URL:-https://example.invalid/sopora}
