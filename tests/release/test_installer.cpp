@@ -379,7 +379,7 @@ TEST_F(InstallerE2e, TheUninstallerRemovesTheDataFilesInBothFoldersWhenTheUserSa
   ASSERT_EQ(Install(L"/NORUN "), 0);
   const std::vector<std::wstring> soporas = {
       L"Sopora.ini",         L"Sopora.dat",         L"SoporaWnd.dat",
-      L"Sopora.dat.20261201-070905.old",            L"Sopora.dat.20261201-070905-2.old",
+      L"Sopora.dat.20261201-070905.old",            L"Sopora.dat.20261201-070905_2.old",
       L"SoporaWnd.dat.20261130-235959.old",         L"Sopora.dat.old",
       L"SoporaWnd.dat.old",  L"Sopora.dat.new",     L"SoporaWnd.dat.new",
       L"Sopora.dat.lock",    L"SoporaWnd.dat.lock"};
@@ -389,8 +389,10 @@ TEST_F(InstallerE2e, TheUninstallerRemovesTheDataFilesInBothFoldersWhenTheUserSa
   std::filesystem::remove_all(perUser, ignored);
   std::filesystem::create_directories(perUser);
   for (const std::wstring& name : soporas) {
-    WriteFileBytes(File(name.c_str()), {1});
-    WriteFileBytes(perUser / name, {1});
+    for (const std::filesystem::path& file : {File(name.c_str()), perUser / name}) {
+      WriteFileBytes(file, {1});
+      if (name.ends_with(L".lock")) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);  // as Sopora makes them
+    }
   }
   for (const std::wstring& name : users) WriteFileBytes(File(name.c_str()), {2});
 
