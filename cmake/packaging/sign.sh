@@ -14,8 +14,9 @@ work=$(mktemp -d)  # readable by this user only
 trap 'rm -rf "$work"' EXIT
 options=(-pkcs12 "$SOPORA_SIGN_PFX" -h sha256 -n Sopora)
 # The password reaches osslsigncode through that folder, not its command
-# line, which every user of the machine can read.
-if [ -n "${SOPORA_SIGN_PASSWORD+set}" ]; then
+# line, which every user of the machine can read. (A PFX file without a
+# password needs none.)
+if [ -n "${SOPORA_SIGN_PASSWORD:-}" ]; then
   printf '%s' "$SOPORA_SIGN_PASSWORD" >"$work/password"
   options+=(-readpass "$work/password")
 fi

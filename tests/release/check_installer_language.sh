@@ -34,7 +34,8 @@ while read -r locale caption screenshot; do
     continue
   fi
   name=$(xdotool getwindowname "$window")
-  [ "$name" = "Sopora $version $caption" ] || fail "as $locale the installer is \"$name\", not \"Sopora $version $caption\""
+  [ "$name" = "Sopora $version $caption" ] \
+    || fail "as $locale the installer is \"$name\", not \"Sopora $version $caption\""
   sleep 1  # let the page finish painting
   import -window root "$root/build/screenshots/$screenshot.png"
   # Ended where it stands (nothing is installed before the third page),

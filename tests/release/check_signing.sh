@@ -35,11 +35,13 @@ if ! SOPORA_SIGN_PFX=signer.pfx SOPORA_SIGN_PASSWORD=$password SOPORA_RELEASE_UR
   echo "FAIL: the signed release failed" >&2
   exit 1
 fi
-tail -n 1 release.log | grep -q '^Signed with' || fail "the release does not end saying it signed: $(tail -n 1 release.log)"
+tail -n 1 release.log | grep -q '^Signed with' \
+  || fail "the release does not end saying it signed: $(tail -n 1 release.log)"
 
 # Signed by the test's certificate, which only the test's root vouches for.
 verify() {
-  if ! osslsigncode verify -CAfile root.pem -in "$1" >verify.log 2>&1 || ! grep -q "CN=Sopora Test Signer" verify.log; then
+  if ! osslsigncode verify -CAfile root.pem -in "$1" >verify.log 2>&1 \
+     || ! grep -q "CN=Sopora Test Signer" verify.log; then
     fail "${1#"$work"/} is not signed by the test's certificate:"
     cat verify.log >&2
   fi
@@ -65,7 +67,8 @@ for file in Uninstall.exe Sopora.exe SoporaHook.dll; do
   if [ -f "$installed/$file" ]; then verify "$installed/$file"; else fail "the installer wrote no $file"; fi
 done
 # The uninstaller, run where it is (_?=), takes back what the install registered.
-[ -f "$installed/Uninstall.exe" ] && sopora_as_wine_user wine "$installed/Uninstall.exe" /S "_?=$windows_installed"
+[ -f "$installed/Uninstall.exe" ] \
+  && sopora_as_wine_user wine "$installed/Uninstall.exe" /S "_?=$windows_installed"
 rm -rf "$installed"
 
 # A wrong password: the release fails.
@@ -74,5 +77,6 @@ if SOPORA_SIGN_PFX=signer.pfx SOPORA_SIGN_PASSWORD=wrong "$root/tools/release.sh
 fi
 grep -q UNSIGNED refused.log && fail "a release whose certificate could not be opened says it is unsigned"
 
-[ $status -eq 0 ] && echo "Signed release: installers, uninstaller, Sopora.exe and SoporaHook.dll verified; a wrong password fails."
+[ $status -eq 0 ] \
+  && echo "Signed release: installers, uninstaller, Sopora.exe and SoporaHook.dll verified; a wrong password fails."
 exit $status

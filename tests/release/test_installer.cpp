@@ -230,7 +230,9 @@ class InstallerE2e : public ::testing::Test {
     const DWORD id = process.dwProcessId;
     HWND main = nullptr, box = nullptr;
     std::wstring question;
-    const auto mainReady = [&] { return main && IsWindowEnabled(GetDlgItem(main, IDOK)) && !VisibleDialogOf(id, true); };
+    const auto mainReady = [&] {
+      return main && IsWindowEnabled(GetDlgItem(main, IDOK)) && !VisibleDialogOf(id, true);
+    };
     if (WaitFor([&] { return (main = VisibleDialogOf(id, false)) != nullptr && mainReady(); })) {
       PressButton(main, IDOK);
       if (WaitFor([&] { return (box = VisibleDialogOf(id, true)) != nullptr; })) {
@@ -378,11 +380,11 @@ TEST_F(InstallerE2e, TheSilentUninstallRemovesSoporaAndKeepsItsDataFiles) {
 TEST_F(InstallerE2e, TheUninstallerRemovesTheDataFilesInBothFoldersWhenTheUserSaysSo) {
   ASSERT_EQ(Install(L"/NORUN "), 0);
   const std::vector<std::wstring> soporas = {
-      L"Sopora.ini",         L"Sopora.dat",         L"SoporaWnd.dat",
-      L"Sopora.dat.20261201-070905.old",            L"Sopora.dat.20261201-070905_2.old",
-      L"SoporaWnd.dat.20261130-235959.old",         L"Sopora.dat.old",
-      L"SoporaWnd.dat.old",  L"Sopora.dat.new",     L"SoporaWnd.dat.new",
-      L"Sopora.dat.lock",    L"SoporaWnd.dat.lock"};
+      L"Sopora.ini", L"Sopora.dat", L"SoporaWnd.dat",
+      L"Sopora.dat.20261201-070905.old", L"Sopora.dat.20261201-070905_2.old", L"SoporaWnd.dat.20261130-235959.old",
+      L"Sopora.dat.old", L"SoporaWnd.dat.old",
+      L"Sopora.dat.new", L"SoporaWnd.dat.new",
+      L"Sopora.dat.lock", L"SoporaWnd.dat.lock"};
   std::vector<std::wstring> users = {L"Sopora.dat.backup", L"Sopora.dat.mine.old", L"Sopora.ini.txt", L"notes.new"};
   const std::filesystem::path perUser = PerUserFolder();
   std::error_code ignored;
