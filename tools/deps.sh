@@ -9,7 +9,7 @@ PACKAGES=(
   wine wine64 fonts-wine fonts-ipafont-gothic
   libxrender1 libxcursor1 libxi6 libxinerama1 libxrandr2 libxcomposite1 libxfixes3 libxxf86vm1
   xvfb xdotool imagemagick x11-utils
-  nsis unzip git
+  nsis osslsigncode unzip git python3 python3-yaml locales
 )
 
 missing=()

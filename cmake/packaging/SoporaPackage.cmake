@@ -50,6 +50,12 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 # Shipped binaries carry no debug information; the build tree keeps it.
 set(CPACK_STRIP_FILES TRUE)
 
+# Signing, which tools/release.sh turns on (cpack -D CPACK_SOPORA_SIGN=ON)
+# when it is given a certificate: the staged binaries once they are
+# stripped, and in the installer's build its uninstaller and itself.
+set(CPACK_SOPORA_SIGN_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/sign.sh)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SignStaged.cmake)
+
 # The installer is CPack's NSIS generator with the project's own template
 # (NSIS.template.in beside this file): CPack's stock one installs for all
 # users with administrator rights into Program Files, which Sopora cannot

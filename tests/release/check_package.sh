@@ -45,6 +45,17 @@ for binary in "$work/Sopora.exe" "$work/SoporaHook.dll" "$installer"; do
   if $objdump -h "$binary" | grep -q '\.debug_'; then fail "$name carries debug information"; fi
 done
 
+# The read-me as Notepad on every Windows shows it: UTF-8 with a byte order
+# mark, CRLF lines, the Japanese text and then the English one.
+readme=$work/Readme.txt
+[ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "Readme.txt has no UTF-8 byte order mark"
+iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 || fail "Readme.txt is not UTF-8"
+[ "$(grep -c $'\r$' "$readme")" = "$(wc -l <"$readme")" ] || fail "Readme.txt has lines without CRLF"
+japanese=$(grep -n '^■ Sopora とは' "$readme" | cut -d: -f1)
+english=$(grep -n '^■ What Sopora is' "$readme" | cut -d: -f1)
+[ -n "$japanese" ] && [ -n "$english" ] && [ "$japanese" -lt "$english" ] \
+  || fail "Readme.txt does not have the Japanese text followed by the English one"
+
 imports=$($objdump -p "$work/SoporaHook.dll" | awk '/DLL Name:/ { print toupper($3) }' | sort | tr '\n' ' ')
 [ "$imports" = "KERNEL32.DLL USER32.DLL " ] || fail "SoporaHook.dll imports $imports"
 hook_size=$(stat -c %s "$work/SoporaHook.dll")

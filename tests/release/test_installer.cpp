@@ -1,8 +1,9 @@
 // The release's per-user installer under Wine, run silently into a folder of
 // the user's as an unattended install would be: what it puts in place, the
 // Sopora it installed starting from there as at sign-in, the start at
-// sign-in left out, an upgrade while that Sopora runs, and the uninstaller
-// the list of apps runs.
+// sign-in left out, an upgrade while that Sopora runs, the uninstaller the
+// list of apps runs, and the one a user answers to remove the data files;
+// a hook library still held during an upgrade or an uninstall.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -17,6 +18,8 @@ namespace {
 
 const wchar_t* const RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t* const UNINSTALL_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sopora";
+const wchar_t* const RUNONCE_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t* const HOOK_CLEANUP = L"SoporaCleanup";
 const LogLine STARTED{0, "Sopora が起動しました"};
 const LogLine ENDED{0, "Sopora を終了します"};
 const wchar_t* const DATA_FILES[] = {L"Sopora.ini", L"Sopora.dat", L"SoporaWnd.dat"};
@@ -105,6 +108,21 @@ long RunAndWait(std::wstring commandLine) {
   return ended ? static_cast<long>(code) : -1;
 }
 
+// Where Sopora keeps its data files when its own folder cannot be written.
+std::filesystem::path PerUserFolder() {
+  PWSTR localAppData = nullptr;
+  SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData);
+  std::filesystem::path folder = std::filesystem::path(localAppData) / L"Sopora";
+  CoTaskMemFree(localAppData);
+  return folder;
+}
+
+std::filesystem::path TempFolderOfUser() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return temp;
+}
+
 std::vector<std::wstring> SortedNamesIn(const std::filesystem::path& folder) {
   std::vector<std::wstring> names;
   std::error_code none;  // a folder that is gone holds nothing
@@ -113,6 +131,30 @@ std::vector<std::wstring> SortedNamesIn(const std::filesystem::path& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// Hook libraries an installer or uninstaller moved aside, in the folder.
+std::vector<std::wstring> MovedAsideHookLibrariesIn(const std::filesystem::path& folder) {
+  std::vector<std::wstring> found;
+  for (const std::wstring& name : SortedNamesIn(folder)) {
+    if (name.starts_with(L"SoporaHook-") && name.ends_with(L".old")) found.push_back(name);
+  }
+  return found;
+}
+
+// A button press in a window of another process, as WM_COMMAND from the
+// button: NSIS ignores it while the button is disabled.
+void PressButton(HWND window, int id) {
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+// The dialog windows of a process: its main window and, while one is open,
+// its message box (the window with a Yes button).
+HWND VisibleDialogOf(DWORD processId, bool messageBox) {
+  for (HWND window : WindowsOf(processId, L"#32770")) {
+    if (IsWindowVisible(window) && (GetDlgItem(window, IDYES) != nullptr) == messageBox) return window;
+  }
+  return nullptr;
 }
 
 class InstallerE2e : public ::testing::Test {
@@ -163,6 +205,54 @@ class InstallerE2e : public ::testing::Test {
   }
   bool SoporaHasEnded() const { return WaitForSingleObject(m_sopora.hProcess, 0) == WAIT_OBJECT_0; }
 
+  // Runs the uninstaller as the list of apps does, silently, and waits for
+  // it: it goes on from a copy of itself in the temporary folder.
+  void UninstallQuietly() {
+    const std::optional<std::wstring> uninstall = RegText(UNINSTALL_KEY, L"QuietUninstallString");
+    ASSERT_TRUE(uninstall);
+    ASSERT_EQ(RunAndWait(*uninstall), 0);
+    EXPECT_TRUE(WaitFor(
+        [&] { return !KeyExists(UNINSTALL_KEY) && !std::filesystem::exists(File(L"Help")); }, 60000));
+  }
+
+  // Runs the uninstaller as a user does: Uninstall on its first page, Yes
+  // to its question about the data files, Close at the end. (Run where it
+  // is, _?=, it is the process waited for.) The question, or "" when none
+  // came.
+  std::wstring UninstallSayingYes() {
+    std::wstring command = L"\"" + File(L"Uninstall.exe").native() + L"\" _?=" + Folder().native();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      return {};
+    }
+    const DWORD id = process.dwProcessId;
+    HWND main = nullptr, box = nullptr;
+    std::wstring question;
+    const auto mainReady = [&] {
+      return main && IsWindowEnabled(GetDlgItem(main, IDOK)) && !VisibleDialogOf(id, true);
+    };
+    if (WaitFor([&] { return (main = VisibleDialogOf(id, false)) != nullptr && mainReady(); })) {
+      PressButton(main, IDOK);
+      if (WaitFor([&] { return (box = VisibleDialogOf(id, true)) != nullptr; })) {
+        wchar_t text[2048] = {};
+        GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 2048);
+        question = text;
+        Screenshot("uninstaller-question");
+        PressButton(box, IDYES);
+        if (WaitFor(mainReady, 60000)) PressButton(main, IDOK);
+      }
+    }
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+      ADD_FAILURE() << "the uninstaller did not end";
+      TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return question;
+  }
+
   // A user's settings, exception list and log, for Sopora to start with.
   void PlantDataFiles() {
     const std::string settings = "[PARAMATER]\r\nMAXTime=60\r\nInterval=600\r\nMethod=1\r\n";
@@ -204,9 +294,13 @@ class InstallerE2e : public ::testing::Test {
   // What an install registers for this user, from an earlier run too.
   static void ForgetInstall() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, RUN_KEY, L"Sopora");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, RUNONCE_KEY, HOOK_CLEANUP);
     RegDeleteTreeW(HKEY_CURRENT_USER, UNINSTALL_KEY);
     std::error_code ignored;
     std::filesystem::remove(StartMenuShortcut(), ignored);
+    for (const std::wstring& name : MovedAsideHookLibrariesIn(TempFolderOfUser())) {
+      std::filesystem::remove(TempFolderOfUser() / name, ignored);
+    }
   }
 
   // Named after the test runner's process: a hook library that another
@@ -272,18 +366,88 @@ TEST_F(InstallerE2e, TheSilentUninstallRemovesSoporaAndKeepsItsDataFiles) {
   ASSERT_TRUE(StartAsAtSignIn());
   const std::map<std::wstring, Bytes> whileRunning = DataFiles();
 
-  // As the list of apps runs it. The uninstaller goes on from a copy of
-  // itself in the temporary folder, so its removals are waited for.
-  const std::optional<std::wstring> uninstall = RegText(UNINSTALL_KEY, L"QuietUninstallString");
-  ASSERT_TRUE(uninstall);
-  ASSERT_EQ(RunAndWait(*uninstall), 0);
-  EXPECT_TRUE(WaitFor(
-      [&] { return !KeyExists(UNINSTALL_KEY) && !std::filesystem::exists(File(L"Help")); }, 60000));
+  UninstallQuietly();
   EXPECT_TRUE(SoporaHasEnded());
   EXPECT_EQ(SortedNamesIn(Folder()), (std::vector<std::wstring>{L"Sopora.dat", L"Sopora.ini", L"SoporaWnd.dat"}));
   EXPECT_FALSE(std::filesystem::exists(StartMenuShortcut()));
   EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
   ExpectKeptAsSoporaLeftThem(whileRunning);
+}
+
+// Told to, the uninstaller removes every file Sopora keeps, beside the
+// program and in the user's own folder, and that folder once it is empty;
+// files of the user's that only look alike stay.
+TEST_F(InstallerE2e, TheUninstallerRemovesTheDataFilesInBothFoldersWhenTheUserSaysSo) {
+  ASSERT_EQ(Install(L"/NORUN "), 0);
+  const std::vector<std::wstring> soporas = {
+      L"Sopora.ini", L"Sopora.dat", L"SoporaWnd.dat",
+      L"Sopora.dat.20261201-070905.old", L"Sopora.dat.20261201-070905_2.old", L"SoporaWnd.dat.20261130-235959.old",
+      L"Sopora.dat.old", L"SoporaWnd.dat.old",
+      L"Sopora.dat.new", L"SoporaWnd.dat.new",
+      L"Sopora.dat.lock", L"SoporaWnd.dat.lock"};
+  std::vector<std::wstring> users = {L"Sopora.dat.backup", L"Sopora.dat.mine.old", L"Sopora.ini.txt", L"notes.new"};
+  const std::filesystem::path perUser = PerUserFolder();
+  std::error_code ignored;
+  std::filesystem::remove_all(perUser, ignored);
+  std::filesystem::create_directories(perUser);
+  for (const std::wstring& name : soporas) {
+    for (const std::filesystem::path& file : {File(name.c_str()), perUser / name}) {
+      WriteFileBytes(file, {1});
+      if (name.ends_with(L".lock")) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);  // as Sopora makes them
+    }
+  }
+  for (const std::wstring& name : users) WriteFileBytes(File(name.c_str()), {2});
+
+  const std::wstring question = UninstallSayingYes();
+  // The question says where the files are kept.
+  EXPECT_NE(question.find(Folder().native()), std::wstring::npos) << NarrowCp932(question);
+  EXPECT_NE(question.find(perUser.native()), std::wstring::npos) << NarrowCp932(question);
+  EXPECT_FALSE(KeyExists(UNINSTALL_KEY));
+  users.push_back(L"Uninstall.exe");  // run where it is, it cannot remove itself
+  std::sort(users.begin(), users.end());
+  EXPECT_EQ(SortedNamesIn(Folder()), users);
+  EXPECT_FALSE(std::filesystem::exists(perUser));
+  std::filesystem::remove_all(perUser, ignored);
+}
+
+// A hook library that a program still has loaded when Sopora is upgraded or
+// uninstalled is moved aside, and removed once nothing holds it: by the
+// command the user's next sign-in runs, or by the next install.
+TEST_F(InstallerE2e, AHookLibraryStillHeldIsRemovedOnceItIsFree) {
+  struct Case {
+    const char* what;
+    bool uninstall;
+    bool thenInstall;  // else the user signs in again
+  };
+  for (const Case& c : {Case{"upgrade, sign-in", false, false}, Case{"upgrade, next install", false, true},
+                        Case{"uninstall, sign-in", true, false}}) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(Install(L"/NORUN "), 0);
+    const HMODULE held = LoadLibraryW(File(L"SoporaHook.dll").c_str());
+    ASSERT_NE(held, nullptr);
+    if (c.uninstall) {
+      UninstallQuietly();
+    } else {
+      ASSERT_EQ(Install(L"/NORUN "), 0);
+      EXPECT_TRUE(std::filesystem::exists(File(L"SoporaHook.dll")));
+    }
+    const auto movedAside = [&] {
+      return MovedAsideHookLibrariesIn(TempFolderOfUser()).size() + MovedAsideHookLibrariesIn(Folder()).size();
+    };
+    EXPECT_EQ(movedAside(), 1u);
+    const std::optional<std::wstring> atSignIn = RegText(RUNONCE_KEY, HOOK_CLEANUP);
+    EXPECT_TRUE(atSignIn);
+    FreeLibrary(held);
+
+    if (c.thenInstall) {
+      ASSERT_EQ(Install(L"/NORUN "), 0);
+      EXPECT_FALSE(RegText(RUNONCE_KEY, HOOK_CLEANUP));
+    } else if (atSignIn) {
+      EXPECT_NE(RunAndWait(*atSignIn), -1);  // as Windows runs it, whatever it returns
+    }
+    EXPECT_EQ(movedAside(), 0u);
+    EXPECT_EQ(std::filesystem::exists(Folder()), !c.uninstall);
+  }
 }
 
 }  // namespace
