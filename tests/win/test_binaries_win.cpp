@@ -1,17 +1,22 @@
 // What Windows loads: the built binaries, read from their PE headers (the
 // hook library, mapped into every program of the desktop, has no section
-// those programs share and could write).
+// those programs share and could write; the program imports nothing that
+// Windows 7 without its updates lacks), and system libraries loaded by
+// their full path where the search cannot be limited to the system folder.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "framework/system_library.h"
 #include "win/support/temp_folder.h"
 
 namespace sopora {
@@ -101,6 +106,35 @@ TEST(BinariesWin, TheHookLibraryHasNoWritableSharedSection) {
     hasWritableData = hasWritableData || (section.Characteristics & IMAGE_SCN_MEM_WRITE);
   }
   EXPECT_TRUE(hasWritableData);
+}
+
+TEST(BinariesWin, TheProgramLooksUpWhatOlderWindowsLacks) {
+  const std::vector<std::string> kernel32 = PeFile(Beside(L"Sopora.exe")).ImportsFrom("KERNEL32.dll");
+  EXPECT_NE(std::find(kernel32.begin(), kernel32.end(), "GetProcAddress"), kernel32.end());  // the walk finds names
+  for (const char* missingOnWindows7 : {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}) {
+    EXPECT_EQ(std::find(kernel32.begin(), kernel32.end(), missingOnWindows7), kernel32.end()) << missingOnWindows7;
+  }
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+// Where Windows cannot limit the search to the system folder, each library
+// is named by its full path there.
+TEST(SystemLibraryWin, TheFallbackLoadsFromTheSystemFolder) {
+  wchar_t system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  for (const wchar_t* name : {L"pdh.dll", L"powrprof.dll", L"wtsapi32.dll"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+    ASSERT_EQ(GetModuleHandleW(name), nullptr);  // loaded here, not found loaded already
+    const HMODULE module = LoadFromSystemFolder(name);
+    ASSERT_NE(module, nullptr);
+    wchar_t path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(module, path, MAX_PATH), 0u);
+    EXPECT_EQ(Lower(path), Lower(std::wstring(system) + L"\\" + name));
+  }
 }
 
 }  // namespace
