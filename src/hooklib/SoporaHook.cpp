@@ -38,7 +38,7 @@ HWND WindowOf(std::uint32_t window) { return static_cast<HWND>(LongToHandle(stat
 // published it; null when there is none, or it has gone (a window handle
 // of an ended Sopora may since name another program's window).
 HWND LiveListener(std::uint32_t window, std::uint32_t process) {
-  if (!window) return nullptr;
+  if (!window || !process) return nullptr;
   DWORD owner = 0;
   GetWindowThreadProcessId(WindowOf(window), &owner);
   return owner == process ? WindowOf(window) : nullptr;
@@ -96,9 +96,10 @@ CSoporaHook::~CSoporaHook() {
   s_hMouseHook = nullptr;
 }
 
-// Both procedures run for every input event of the desktop: one check of
-// the known listener, at most one posted message, nothing that allocates or
-// waits, and the event always goes on to the next hook.
+// Both procedures run for every input event of the desktop: one check that
+// the known listener still lives (the mapping is read only when it does
+// not), at most one posted message, nothing that waits, and the event
+// always goes on to the next hook.
 LRESULT CALLBACK CSoporaHook::HookKeyBoardProc(int nCode, WPARAM wParam, LPARAM lParam) {
   if (nCode == HC_ACTION) Report(0, 0);
   return CallNextHookEx(nullptr, nCode, wParam, lParam);
