@@ -129,6 +129,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnQueryEndSession();
     case WM_ENDSESSION:
       m_power.OnEndSession(wParam != FALSE);
+      // Once the session really ends, Windows may end the program without
+      // closing the window: no hooks and no listener are left behind.
+      if (wParam) StopListening();
       return 0;
     case WM_TRAY_NOTIFY:
       OnTrayNotify(lParam);
@@ -163,8 +166,12 @@ int CMainFrame::OnCreate() {
   // protected-mode browsers) may only post this one message to us if we let
   // it through.
   ChangeWindowMessageFilterEx(m_hWnd, WM_INPUT_ACTIVITY, MSGFLT_ALLOW, nullptr);
-  m_pHook.reset(new (std::nothrow) CSoporaHook(m_hWnd));
-  m_log.AddLog(LOG_INFO, "I/Oフック開始");
+  if (m_input.Publish(m_hWnd)) {
+    m_pHook.reset(new (std::nothrow) CSoporaHook(m_hWnd));
+    m_log.AddLog(LOG_INFO, "I/Oフック開始");
+  } else {
+    m_log.AddLog(LOG_ERROR, "I/Oフック開始失敗(入力はシステムの最終入力時刻で検知します)");
+  }
   m_log.AddLog(LOG_INFO, "Sopora が起動しました");
   m_tray.AddTrayIcon(m_hWnd);
   m_power.WarnIfMethodUnavailable();  // after the usual lines, the first the user reads
@@ -193,8 +200,13 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::ReleaseSystemWide() {
-  m_pHook.reset();  // its destructor removes the hooks from every process
+  StopListening();
   m_tray.DeleteTrayIcon();
+}
+
+void CMainFrame::StopListening() {
+  m_pHook.reset();  // its destructor removes the hooks from every process
+  m_input.Withdraw();
 }
 
 BOOL CMainFrame::OnQueryEndSession() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/client_view.h"
+#include "app/input_listener_win.h"
 #include "app/tray_icon.h"
 #include "data/data_paths.h"
 #include "data/data_store.h"
@@ -73,6 +74,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void OpenCommandMenu();
   // Removes the hooks and the tray icon; safe to call more than once.
   void ReleaseSystemWide();
+  // Removes the hooks, then the mapping through which they find this window.
+  void StopListening();
 
   void SetTimer(unsigned id, unsigned periodMs) override;
   void KillTimer(unsigned id) override;
@@ -102,7 +105,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   CSettingsDlg m_dlgSettings;
   IdleMonitor m_monitor;
   CClientView m_wndView;
-  std::unique_ptr<CSoporaHook> m_pHook;
+  InputListener m_input;
+  std::unique_ptr<CSoporaHook> m_pHook;  // after m_input: the hooks go first
 };
 
 }  // namespace sopora

@@ -18,10 +18,13 @@
 class SOPORAHOOK_API CSoporaHook {
  public:
   // Installs both hooks for every thread of the desktop and reports to
-  // hWnd. A hook that cannot be installed simply reports nothing.
+  // hWnd, which the hooked programs find in the session's listener mapping
+  // (hooklib/listener_record.h): name it there first. A hook that cannot be
+  // installed simply reports nothing.
   explicit CSoporaHook(HWND hWnd);
-  // All state is shared by the library, so a copy installs nothing, and
-  // destroying it removes the hooks of the object it was copied from.
+  // The hooks are the library's, one pair per process, so a copy installs
+  // nothing, and destroying it removes the hooks of the object it was
+  // copied from.
   CSoporaHook(const CSoporaHook& other);
   CSoporaHook& operator=(const CSoporaHook& other);
   // Removes both hooks.

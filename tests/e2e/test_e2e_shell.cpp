@@ -4,8 +4,10 @@
 // windows, and the shell's own messages.
 #include <gtest/gtest.h>
 
+#include "hooklib/input_activity.h"
 #include "res/resource.h"
 #include "scenario_support.h"
+#include "win/support/listener_mapping.h"
 
 namespace sopora::e2e {
 namespace {
@@ -112,6 +114,15 @@ TEST(ShellE2e, ABusyTickAfterALongLowRunReportsTheLoads) {
   EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 1u);
 }
 
+// Presses a key in a window of this program, so that the keyboard hook runs
+// here, in this process.
+void PressAKeyIn(const TestWindow& window) {
+  SetForegroundWindow(window.Get());
+  PumpMessages(200);
+  RunHostCommand("/usr/bin/xdotool key shift");
+  PumpMessages(500);
+}
+
 TEST(ShellE2e, RealMouseAndKeyboardInputRestartTheRun) {
   SoporaProcess sopora(L"real input");
   sopora.WriteSettings(SIX_TICKS);
@@ -126,11 +137,94 @@ TEST(ShellE2e, RealMouseAndKeyboardInputRestartTheRun) {
   sopora.Tick(5);  // without the input the sixth low tick would have been the fourth of these
   EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
 
-  SetForegroundWindow(window.Get());
-  PumpMessages(200);
-  RunHostCommand("/usr/bin/xdotool key shift");
-  PumpMessages(500);
+  PressAKeyIn(window);
   ExpectStandbyOnTheSixthLowTick(sopora);
+}
+
+// This program keeps the hook library loaded after the first run has ended;
+// a second run from the same folder, with the same library, is heard all
+// the same: nothing in this program keeps the first run's listener alive.
+TEST(ShellE2e, ARunStartedAgainIsHeardByProgramsThatKeptTheHookLibrary) {
+  SoporaProcess sopora(L"started again");
+  sopora.WriteSettings(SIX_TICKS);
+  TestWindow window(L"Sopora 入力テスト", 100, 100);
+  const std::filesystem::path library = sopora.File(L"SoporaHook.dll");
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    if (run == 2) {
+      ASSERT_NE(GetModuleHandleW(library.c_str()), nullptr);
+    }
+    ASSERT_TRUE(sopora.Start());
+    EXPECT_EQ(ListenerOfTheSession(), std::make_pair(sopora.Frame(), sopora.ProcessId()));
+    sopora.Tick(4);
+    PressAKeyIn(window);
+    sopora.Tick(5);  // without the key the sixth low tick would have been the second of these
+    EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+    sopora.Tick(1);
+    EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+
+    sopora.Command(ID_TRAY_EXIT);
+    ASSERT_TRUE(sopora.WaitForExit());
+    sopora.Kill();
+    EXPECT_EQ(ListenerOfTheSession(), std::nullopt);
+    std::filesystem::remove(sopora.File(L"Sopora.dat"));  // so the next start is waited for by its own log
+  }
+}
+
+// Counts the input reports a window of this program receives.
+class ReportCounter {
+ public:
+  ReportCounter() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Count;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"SoporaE2eReportCounter";
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
+    s_reports = 0;
+  }
+  ~ReportCounter() { DestroyWindow(m_window); }
+  ReportCounter(const ReportCounter&) = delete;
+  ReportCounter& operator=(const ReportCounter&) = delete;
+  HWND Get() const { return m_window; }
+  int Reports() const { return s_reports; }
+
+ private:
+  static LRESULT CALLBACK Count(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INPUT_ACTIVITY) ++s_reports;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  static inline int s_reports = 0;
+  HWND m_window = nullptr;
+};
+
+// Another program made the mapping first, naming a window of its own: the
+// hooks would tell it of every input. Sopora installs none, says so, and
+// learns of input from the session's last input time at each tick.
+TEST(ShellE2e, AListenerNameTakenByAnotherProgramGetsNoReportsAndInputIsStillHeard) {
+  ReportCounter squatter;
+  const UniqueKernelHandle taken = TakeTheListenerName(squatter.Get());
+  ASSERT_TRUE(taken);
+
+  SoporaProcess sopora(L"listener name taken");
+  sopora.WriteSettings(SIX_TICKS);
+  ASSERT_TRUE(sopora.Start());
+  std::vector<LogLine> expected = STARTUP;
+  expected[6] = {2, "I/Oフック開始失敗(入力はシステムの最終入力時刻で検知します)"};
+  EXPECT_EQ(sopora.Log(), expected);
+
+  TestWindow window(L"Sopora 入力テスト", 100, 100);
+  sopora.Tick(4);
+  PressAKeyIn(window);
+  RunHostCommand("/usr/bin/xdotool mousemove 200 180 mousemove 240 210");
+  PumpMessages(500);
+  EXPECT_EQ(squatter.Reports(), 0);
+  sopora.Tick(5);  // without the input the sixth low tick would have been the second of these
+  const LogLine unheard{1, "フックで検知できない入力を検知しました"};  // it ended a run of 4 of 6 ticks
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{unheard});
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{unheard, STANDBY_ATTEMPT}));
 }
 
 TEST(ShellE2e, TheTrayIconPausesResumesOpensItsMenuAndExits) {
@@ -196,6 +290,13 @@ TEST(ShellE2e, TheShellsOwnMessages) {
   EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{{0, "タスクトレイにアイコンを登録しました"}}));
   EXPECT_EQ(sopora.Send(WM_QUERYENDSESSION, 0, 0), TRUE);
   EXPECT_EQ(sopora.Log().back(), (LogLine{4, "シャットダウンを行います"}));
+  // Another program refused the ending: Sopora goes on listening. When the
+  // session really ends, nothing of the hooks is left behind.
+  const auto listener = std::make_pair(sopora.Frame(), sopora.ProcessId());
+  sopora.Send(WM_ENDSESSION, FALSE);
+  EXPECT_EQ(ListenerOfTheSession(), listener);
+  sopora.Send(WM_ENDSESSION, TRUE);
+  EXPECT_EQ(ListenerOfTheSession(), std::nullopt);
   for (WPARAM event : {0, 1}) {
     EXPECT_EQ(sopora.Send(WM_POWERBROADCAST, event), 0);
     EXPECT_EQ(sopora.Log().back(), (LogLine{7, "省電力状態へ移行します"}));
