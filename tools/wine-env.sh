@@ -67,7 +67,7 @@ sopora_ensure_display() {
 sopora_ensure_prefix() {
   mkdir -p "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
   [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown 65534:65534 "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
-  local stamp=$WINEPREFIX/.sopora-prefix-4
+  local stamp=$WINEPREFIX/.sopora-prefix-5
   [ -f "$stamp" ] && return 0
   # mono and gecko are not needed; skip their installers.
   WINEDLLOVERRIDES="mscoree,mshtml=" sopora_as_wine_user wine wineboot --init >/dev/null 2>&1

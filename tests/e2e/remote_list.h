@@ -1,5 +1,6 @@
-// Reads the lines of a list view that belongs to another process: the
-// text buffer has to live in that process, so it is allocated there.
+// Reads the lines of a list view, and the text of a tooltip, that belong to
+// another process: the text buffer has to live in that process, so it is
+// allocated there.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +33,33 @@ inline std::string RemoteListViewText(HWND list, int item, int subItem) {
                         SMTO_NORMAL, 10000, &ignored);
     wchar_t local[TEXT_CHARS] = {};
     ReadProcessMemory(process, remoteText, local, sizeof local - sizeof(wchar_t), nullptr);
+    text = NarrowCp932(local);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+// The text of a tooltip window's first tool (a notification balloon's text).
+inline std::string RemoteTooltipText(HWND tooltip) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(tooltip, &processId);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return {};
+  constexpr SIZE_T TEXT_CHARS = 1024;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + TEXT_CHARS * sizeof(wchar_t),
+                                MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  std::string text;
+  if (remote) {
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TTTOOLINFOW));
+    TTTOOLINFOW request{};
+    request.cbSize = sizeof request;
+    request.lpszText = remoteText;
+    WriteProcessMemory(process, remote, &request, sizeof request, nullptr);
+    DWORD_PTR found = 0;
+    SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 10000, &found);
+    wchar_t local[TEXT_CHARS] = {};
+    if (found) ReadProcessMemory(process, remoteText, local, sizeof local - sizeof(wchar_t), nullptr);
     text = NarrowCp932(local);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }

@@ -64,6 +64,15 @@ inline LRESULT ControlMessage(HWND dialog, int id, UINT message, WPARAM wParam =
   return static_cast<LRESULT>(result);
 }
 
+// Presses a key in a window of this program, so that the keyboard hook runs
+// here, in this process (and Wine counts it as the session's input).
+inline void PressAKeyIn(const TestWindow& window) {
+  SetForegroundWindow(window.Get());
+  PumpMessages(200);
+  RunHostCommand("/usr/bin/xdotool key shift");
+  PumpMessages(500);
+}
+
 inline std::string IniText(const SoporaProcess& sopora) {
   const Bytes bytes = ReadFileBytes(sopora.File(L"Sopora.ini"));
   return std::string(bytes.begin(), bytes.end());

@@ -211,6 +211,11 @@ class SoporaProcess {
     WriteFileBytes(File(L"fakepowrprof.ini"), Bytes(script.begin(), script.end()));
   }
 
+  // Scripts the sessions the stand-in wtsapi32.dll reports.
+  void SetSessions(const std::string& script) {
+    WriteFileBytes(File(L"fakewtsapi.ini"), Bytes(script.begin(), script.end()));
+  }
+
   void WriteSettings(const std::string& lines) {
     const std::string text = "[PARAMATER]\r\n" + lines;
     WriteFileBytes(File(L"Sopora.ini"), Bytes(text.begin(), text.end()));

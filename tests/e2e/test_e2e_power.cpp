@@ -4,6 +4,7 @@
 // in the settings dialog's list.
 #include <gtest/gtest.h>
 
+#include "monitor/power_controller.h"
 #include "res/resource.h"
 #include "scenario_support.h"
 
@@ -150,6 +151,72 @@ TEST(PowerE2e, HibernationSwitchedOnWhileRunningIsUsedAtTheNextAction) {
   EXPECT_EQ(sopora.Log(), expected);
   EXPECT_EQ(SuspendCalls(sopora),
             std::vector<std::string>{"SetSuspendState hibernate=1 force=0 wakeupEventsDisabled=0 -> 1"});
+}
+
+
+// A window with unsaved work: it refuses to let the session end, as an
+// editor asking to save does.
+class UnsavedWork {
+ public:
+  UnsavedWork() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Refuse;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"SoporaE2eUnsavedWork";
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, windowClass.lpszClassName, L"未保存の文書 - メモ帳", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               60, 60, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~UnsavedWork() { DestroyWindow(m_window); }
+  UnsavedWork(const UnsavedWork&) = delete;
+  UnsavedWork& operator=(const UnsavedWork&) = delete;
+  static int Queries() { return s_queries; }
+
+ private:
+  static LRESULT CALLBACK Refuse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION) {
+      ++s_queries;
+      return FALSE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  static inline int s_queries = 0;
+  HWND m_window;
+};
+
+// Shutdown chosen; a program with unsaved work refuses to end (Windows
+// asks it, since Sopora no longer forces programs closed): the shutdown
+// does not happen. Whether Windows says so (WM_ENDSESSION FALSE) or Sopora
+// is simply still running a minute later, the log says so once and the
+// count starts again.
+TEST(ShutdownE2e, AShutdownThatDoesNotHappenIsLoggedAndTheCountStartsAgain) {
+  const LogLine attempt{1, "CPU負荷低下のためシャットダウンを試行します"};
+  const LogLine abandoned{1, "シャットダウンが中止されました。監視を再開します。"};
+  UnsavedWork document;
+  SoporaProcess sopora(L"shutdown refused");
+  sopora.WriteSettings(SIX_TICKS + "Method=2\r\n");
+  ASSERT_TRUE(sopora.Start());
+  ASSERT_GT(sopora.ProcessId(), GetCurrentProcessId());  // asked after this program, which refuses first
+
+  sopora.Tick(6);
+  ASSERT_TRUE(WaitFor([] {
+    PumpMessages(100);
+    return UnsavedWork::Queries() > 0;
+  }));
+  PumpMessages(2000);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{attempt});  // not asked to end: it runs on
+  sopora.Send(WM_TIMER, TIMER_SHUTDOWN_CHECK);  // a minute later
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{attempt, abandoned}));
+  sopora.Send(WM_TIMER, TIMER_SHUTDOWN_CHECK);  // said once
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 2u);
+
+  sopora.Tick(5);  // counting again: the next attempt after a full run
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 2u);
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).back(), attempt);
+  PumpMessages(2000);  // this program refuses again
+  sopora.Send(WM_ENDSESSION, FALSE);  // Windows ends the query: the shutdown is off
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{attempt, abandoned, attempt, abandoned}));
 }
 
 }  // namespace

@@ -114,15 +114,6 @@ TEST(ShellE2e, ABusyTickAfterALongLowRunReportsTheLoads) {
   EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 1u);
 }
 
-// Presses a key in a window of this program, so that the keyboard hook runs
-// here, in this process.
-void PressAKeyIn(const TestWindow& window) {
-  SetForegroundWindow(window.Get());
-  PumpMessages(200);
-  RunHostCommand("/usr/bin/xdotool key shift");
-  PumpMessages(500);
-}
-
 TEST(ShellE2e, RealMouseAndKeyboardInputRestartTheRun) {
   SoporaProcess sopora(L"real input");
   sopora.WriteSettings(SIX_TICKS);

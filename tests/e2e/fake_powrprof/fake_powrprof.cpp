@@ -7,9 +7,12 @@
 // beside the program. [Capabilities]: Query (the status the capability
 // query returns, 0 success), S1, S2, S3, S4, HiberFile, AoAc (the byte
 // current Windows calls AoAc in the capability record) and Platform (AoAc
-// of the platform record). [SetSuspendState]: Result (1 or 0) and Error
-// (the last error of a refusal). Without a script: a desktop that can do
-// everything. Every call is appended to fakepowrprof.log beside the script.
+// of the platform record). [ExecutionState]: Flags, the ES_ flags other
+// programs hold (as Windows combines SetThreadExecutionState requests into
+// the system's execution state; 0 when absent). [SetSuspendState]: Result
+// (1 or 0) and Error (the last error of a refusal). Without a script: a
+// desktop that can do everything, with no requests. Every call is appended
+// to fakepowrprof.log beside the script.
 #include <windows.h>
 #include <winternl.h>
 #include <powrprof.h>
@@ -59,6 +62,8 @@ NTSTATUS WINAPI CallNtPowerInformation(POWER_INFORMATION_LEVEL level, PVOID inpu
     FillCapabilities(*static_cast<SYSTEM_POWER_CAPABILITIES*>(output));
   } else if (level == PlatformInformation && outputLength >= sizeof(POWER_PLATFORM_INFORMATION)) {
     static_cast<POWER_PLATFORM_INFORMATION*>(output)->AoAc = Script(L"Capabilities", L"Platform", 0) != 0;
+  } else if (level == SystemExecutionState && outputLength >= sizeof(EXECUTION_STATE)) {
+    *static_cast<EXECUTION_STATE*>(output) = Script(L"ExecutionState", L"Flags", 0);
   } else {
     return static_cast<NTSTATUS>(0xC0000023L);  // STATUS_BUFFER_TOO_SMALL
   }

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a test program under a wineserver of its own, started afresh: for the
+# scenario in which Windows (here Wine's own shutdown) asks every program in
+# the order of their process ids, so the test program must come before the
+# Sopora it starts.
+#
+# fresh_wineserver.sh <test program> <gtest filter>
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tools/wine-env.sh"
+sopora_as_wine_user wineserver -k 2>/dev/null || true
+sopora_as_wine_user wineserver -w 2>/dev/null || true
+exec "$root/tools/wine-run" "$1" --gtest_filter="$2"

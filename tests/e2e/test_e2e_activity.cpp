@@ -1,0 +1,196 @@
+// What Sopora hears besides the load and its hooks, against the real
+// Sopora.exe under Wine: another session in use (through the stand-in
+// wtsapi32.dll), input the hooks cannot hear (through the session's last
+// input time), programs that ask to stay awake (through the stand-in
+// powrprof.dll), the status line that says what holds the count, and the
+// warning before the action.
+#include <gtest/gtest.h>
+
+#include "remote_list.h"
+#include "res/resource.h"
+#include "scenario_support.h"
+#include "win/support/listener_mapping.h"
+
+namespace sopora::e2e {
+namespace {
+
+// T = 6 ticks, the test's ticks the only ones.
+const std::string SIX_TICKS = "MAXTime=60\r\nInterval=600\r\n";
+
+// The current time in the 100 ns units Windows reports sessions' input in.
+std::string Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return std::to_string((ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+}
+
+// Sopora's own session, then another one.
+std::string Sessions(const std::string& own, const std::string& other) {
+  return "[Sessions]\r\nCount=2\r\n[Session0]\r\nId=own\r\n" + own + "[Session1]\r\nId=7\r\n" + other;
+}
+const std::string OWN_IN_USE = "State=0\r\nUser=user\r\nLastInput=current\r\n";
+const std::string OWN_AWAY = "State=4\r\nUser=user\r\nLastInput=unknown\r\n";  // WTSDisconnected
+
+std::string StatusLine(SoporaProcess& sopora) {
+  const HWND settings = ShowSettings(sopora);
+  return settings ? ControlText(settings, IDC_STATUS_LINE) : "(no settings dialog)";
+}
+
+// A user connected by Remote Desktop keeps typing: no standby however long
+// the load stays low; the status line says why, and the run it ended is
+// logged. Once the typing stops, standby comes after a full run.
+TEST(ActivityE2e, AnotherSessionInUseHoldsStandbyUntilItsInputStops) {
+  SoporaProcess sopora(L"remote user");
+  sopora.WriteSettings(SIX_TICKS);
+  const auto typing = [&] { sopora.SetSessions(Sessions(OWN_IN_USE, "State=0\r\nUser=リモート\r\nLastInput=" + Now() + "\r\n")); };
+  typing();
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(3);  // the first tick sees the session's input; then it types no more
+  typing();
+  sopora.Tick(1);
+  const LogLine elsewhere{1, "他のセッションでの操作を検知しました"};
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{elsewhere});
+  EXPECT_EQ(StatusLine(sopora), "他のセッションで操作中");
+  for (int tick = 0; tick < 8; ++tick) {
+    typing();
+    sopora.Tick(1);
+  }
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 1u);  // held: no standby
+  Screenshot("settings-status-other-session");
+
+  sopora.Tick(5);  // it stopped typing
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).size(), 1u);
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()).back(), STANDBY_ATTEMPT);
+}
+
+// Sopora's own user switched away (or the remote connection dropped), and
+// the session in use cannot say when its user last typed: Sopora cannot
+// know, so it takes no action.
+TEST(ActivityE2e, AnOwnSessionAwayWithAnUnknownOtherSessionTakesNoAction) {
+  SoporaProcess sopora(L"own session away");
+  sopora.WriteSettings(SIX_TICKS);
+  sopora.SetSessions(Sessions(OWN_AWAY, "State=0\r\nUser=二人目\r\nLastInput=unknown\r\n"));
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(12);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  EXPECT_EQ(StatusLine(sopora), "他のセッションで操作中");
+
+  // The other session now says when its user last typed: long ago.
+  sopora.SetSessions(Sessions(OWN_AWAY, "State=0\r\nUser=二人目\r\nLastInput=1\r\n"));
+  sopora.Tick(6);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+}
+
+// With Sopora deaf to its hooks (here another program took the name the
+// hooks look Sopora up by, so none are installed; Windows may equally
+// remove a hook that timed out), key presses with the pointer still are
+// heard through the session's last input time, and a 2-pixel move is not.
+// Wine updates that time for input to one of its windows only: the input
+// goes to a test window.
+TEST(ActivityE2e, InputTheHooksCannotHearIsHeardThroughTheSessionsLastInputTime) {
+  TestWindow window(L"Sopora 入力テスト", 100, 100);
+  const UniqueKernelHandle taken = TakeTheListenerName(window.Get());
+  ASSERT_TRUE(taken);
+  SoporaProcess sopora(L"deaf hooks");
+  sopora.WriteSettings(SIX_TICKS);
+  ASSERT_TRUE(sopora.Start());
+  RunHostCommand("/usr/bin/xdotool mousemove 250 200");  // the pointer rests over the test window
+  PumpMessages(300);
+  sopora.Tick(3);
+
+  PressAKeyIn(window);
+  sopora.Tick(1);
+  const LogLine unheard{1, "フックで検知できない入力を検知しました"};
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{unheard});  // it ended a run of 3 of 6
+
+  LASTINPUTINFO before{sizeof before, 0};
+  GetLastInputInfo(&before);
+  RunHostCommand("/usr/bin/xdotool mousemove_relative 2 2");
+  PumpMessages(500);
+  LASTINPUTINFO after{sizeof after, 0};
+  GetLastInputInfo(&after);
+  EXPECT_NE(after.dwTime, before.dwTime);  // Windows saw the move
+  sopora.Tick(4);  // had the move counted, the run would be 4 ticks long now, not 5
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{unheard});
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{unheard, STANDBY_ATTEMPT}));
+}
+
+// A program that asks Windows to keep the display on holds standby while
+// 他のアプリの省電力抑止要求に従う is ticked (at once, without an apply,
+// like the monitoring boxes); Sopora.ini gets the key only with 更新.
+TEST(ActivityE2e, AProgramsDisplayRequestHoldsStandbyOnlyWithTheSetting) {
+  SoporaProcess sopora(L"keep-awake request");
+  sopora.WriteSettings(SIX_TICKS);
+  sopora.SetPowerProfile("[ExecutionState]\r\nFlags=2\r\n");  // ES_DISPLAY_REQUIRED: a video playing
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(6);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});  // off by default
+
+  sopora.Command(ID_PAUSE_RESUME);  // starts the count again (and pauses)
+  sopora.Command(ID_PAUSE_RESUME);
+  const std::size_t before = sopora.Log().size();
+  const HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(ControlMessage(settings, IDC_REQUESTS, BM_GETCHECK), BST_UNCHECKED);
+  Click(settings, IDC_REQUESTS);
+  sopora.Tick(12);
+  EXPECT_EQ(sopora.Log().size(), before);
+  EXPECT_EQ(ControlText(settings, IDC_STATUS_LINE), "アプリの要求：ディスプレイ");
+  Screenshot("settings-138-requests");
+  Click(settings, IDCANCEL);
+  sopora.Tick(6);
+  EXPECT_EQ(sopora.Log().size(), before);  // still in effect after Cancel
+  EXPECT_EQ(IniText(sopora).find("Requests"), std::string::npos);
+
+  const HWND again = ShowSettings(sopora);
+  ASSERT_NE(again, nullptr);
+  Click(again, IDC_UPDATE);
+  EXPECT_TRUE(IniText(sopora).ends_with("Disk=0\r\nRequests=1\r\n"));
+  Click(again, IDC_REQUESTS);  // off: the request holds nothing any more
+  sopora.Tick(2);
+  EXPECT_TRUE(ControlText(again, IDC_STATUS_LINE).starts_with("監視中（省電力まで ")) << ControlText(again, IDC_STATUS_LINE);
+}
+
+// The tooltip windows of the notification area (the shell draws balloons
+// with them) and their texts.
+std::vector<std::string> BalloonTexts() {
+  std::vector<std::string> texts;
+  EnumWindows(
+      [](HWND window, LPARAM found) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wstring_view(name) == L"tooltips_class32" && IsWindowVisible(window) &&
+            (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON)) {
+          reinterpret_cast<std::vector<std::string>*>(found)->push_back(RemoteTooltipText(window));
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+// A user reading without touching anything is idle: a minute before the
+// standby the tray icon says so, and any input would start the count again.
+TEST(ActivityE2e, ANotificationWarnsAMinuteBeforeStandby) {
+  SoporaProcess sopora(L"warning");
+  sopora.WriteSettings("MAXTime=1\r\nInterval=10\r\n");  // T = 6 ticks of 10 s: a minute ahead at the first
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(1);
+  const std::string text = "まもなくスタンバイに移行します。マウスかキーボードを操作すると取り消されます。";
+  const bool found = WaitFor([&] {
+    const std::vector<std::string> texts = BalloonTexts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+  });
+  if (!found) Screenshot("warning-missing");
+  ASSERT_TRUE(found) << ::testing::PrintToString(BalloonTexts());
+  Screenshot("warning-balloon");
+  sopora.Tick(4);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  sopora.Tick(1);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+}
+
+}  // namespace
+}  // namespace sopora::e2e
