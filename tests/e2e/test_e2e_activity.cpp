@@ -155,19 +155,19 @@ TEST(ActivityE2e, AProgramsDisplayRequestHoldsStandbyOnlyWithTheSetting) {
 
 // The tooltip windows of the notification area (the shell draws balloons
 // with them) and their texts.
+BOOL CALLBACK CollectBalloonText(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring_view(name) == L"tooltips_class32" && IsWindowVisible(window) &&
+      (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON)) {
+    reinterpret_cast<std::vector<std::string>*>(found)->push_back(RemoteTooltipText(window));
+  }
+  return TRUE;
+}
+
 std::vector<std::string> BalloonTexts() {
   std::vector<std::string> texts;
-  EnumWindows(
-      [](HWND window, LPARAM found) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring_view(name) == L"tooltips_class32" && IsWindowVisible(window) &&
-            (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON)) {
-          reinterpret_cast<std::vector<std::string>*>(found)->push_back(RemoteTooltipText(window));
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  EnumWindows(CollectBalloonText, reinterpret_cast<LPARAM>(&texts));
   return texts;
 }
 
