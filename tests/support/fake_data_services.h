@@ -55,7 +55,7 @@ class FakeFileSystem : public FileSystem {
     Bytes& content = files[path];
     for (std::size_t i = 0; i < tail.size(); ++i) {
       if (failWritesAfterBytes && i >= *failWritesAfterBytes) {
-        content.resize(expectedSize);  // cut back, as the real one does
+        content.resize(static_cast<std::size_t>(expectedSize));  // cut back, as the real one does
         return false;
       }
       content.push_back(tail[i]);
