@@ -46,14 +46,14 @@ void CTrayIcon::ShowPicture(HICON icon) {
   Shell_NotifyIconW(NIM_MODIFY, &m_nidTray);
 }
 
-void CTrayIcon::ShowNotification(const std::string& title, const std::string& text) {
-  if (!m_added) return;
+bool CTrayIcon::ShowNotification(const std::string& title, const std::string& text) {
+  if (!m_added) return false;
   NOTIFYICONDATAW balloon = m_nidTray;
   balloon.uFlags |= NIF_INFO;
   balloon.dwInfoFlags = NIIF_INFO;
   std::wcsncpy(balloon.szInfoTitle, WidenCp932(title).c_str(), std::size(balloon.szInfoTitle) - 1);
   std::wcsncpy(balloon.szInfo, WidenCp932(text).c_str(), std::size(balloon.szInfo) - 1);
-  Shell_NotifyIconW(NIM_MODIFY, &balloon);  // the record itself keeps no balloon, so later changes show none
+  return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;  // the record itself keeps no balloon
 }
 
 void CTrayIcon::ShowNormalIcon() { ShowPicture(m_hIconNormal.Get()); }

@@ -222,8 +222,7 @@ void IdleMonitor::WarnBeforeActing() {
   if (ticksLeft <= 0 || ticksLeft * std::max(m_settings.Interval, 1) > m_settings.Warn) return;
   const std::string action = m_services.power.ActionName();
   if (action.empty()) return;
-  m_warned = true;
-  m_services.tray.ShowNotification("Sopora", WarningText(action));
+  m_warned = m_services.tray.ShowNotification("Sopora", WarningText(action));  // else again at the next tick
 }
 
 void IdleMonitor::BlinkStep() {

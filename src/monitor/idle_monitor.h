@@ -55,7 +55,8 @@ class TrayPictures {
   virtual void ShowNormalIcon() = 0;
   virtual void ShowPausedIcon() = 0;
   virtual void ShowExceptIcon() = 0;
-  virtual void ShowNotification(const std::string& title, const std::string& text) = 0;
+  // False when the shell did not take it (the taskbar is being recreated).
+  virtual bool ShowNotification(const std::string& title, const std::string& text) = 0;
 };
 
 // The settings dialog's graph and meters, refreshed every tick.

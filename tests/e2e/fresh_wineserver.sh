@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs a test program under a wineserver of its own, started afresh: for the
-# scenario in which Windows (here Wine's own shutdown) asks every program in
-# the order of their process ids, so the test program must come before the
-# Sopora it starts.
+# Runs a test program under a wineserver of its own, started afresh, with a
+# new desktop and notification area: for the scenarios in which Wine's own
+# shutdown asks every program in the order of their process ids (the test
+# program must come before the Sopora it starts), and in which the
+# notification area must show nobody's balloon but the scenario's.
 #
 # fresh_wineserver.sh <test program> <gtest filter>
 set -euo pipefail

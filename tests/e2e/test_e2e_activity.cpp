@@ -173,10 +173,14 @@ std::vector<std::string> BalloonTexts() {
 
 // A user reading without touching anything is idle: a minute before the
 // standby the tray icon says so, and any input would start the count again.
-TEST(ActivityE2e, ANotificationWarnsAMinuteBeforeStandby) {
+// (Run with a notification area of its own: see NotificationE2e in CMake.)
+TEST(NotificationE2e, ANotificationWarnsAMinuteBeforeStandby) {
   SoporaProcess sopora(L"warning");
   sopora.WriteSettings("MAXTime=1\r\nInterval=10\r\n");  // T = 6 ticks of 10 s: a minute ahead at the first
   ASSERT_TRUE(sopora.Start());
+  // A session just started brings up its notification area a little later.
+  ASSERT_TRUE(WaitFor([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }));
+  PumpMessages(1000);
   sopora.Tick(1);
   const std::string text = "まもなくスタンバイに移行します。マウスかキーボードを操作すると取り消されます。";
   const bool found = WaitFor([&] {

@@ -37,6 +37,7 @@ class EngineRecorder : public MonitorTimers,
   bool exceptionWindow = false;
   std::string exceptionTitle = "無題 - メモ帳";
   std::string actionName = "スタンバイ";
+  bool notificationTaken = true;
   bool nt = true;
   PowerCapabilities capabilities;  // unknown unless a test says otherwise
   PowerRequestResult suspendResult{true, 0};
@@ -74,8 +75,9 @@ class EngineRecorder : public MonitorTimers,
   void ShowNormalIcon() override { Record("ShowNormalIcon"); }
   void ShowPausedIcon() override { Record("ShowPausedIcon"); }
   void ShowExceptIcon() override { Record("ShowExceptIcon"); }
-  void ShowNotification(const std::string& title, const std::string& text) override {
+  bool ShowNotification(const std::string& title, const std::string& text) override {
     Record("ShowNotification " + title + " " + text);
+    return notificationTaken;
   }
   // LiveDisplay
   void UpdateMeters() override {

@@ -344,6 +344,17 @@ TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
     for (int count = 1; count < target; ++count) Tick();
     EXPECT_EQ(world.Count(warning), 1) << c.name;
   }
+
+  // The shell did not take it (its taskbar was being recreated): the next
+  // tick tries again.
+  settings.Warn = 60;
+  world.actionName = "スタンバイ";
+  Start(1, 10);
+  world.notificationTaken = false;
+  Tick();
+  world.notificationTaken = true;
+  Tick(3);
+  EXPECT_EQ(world.Count(warning), 2);
 }
 
 }  // namespace
