@@ -12,14 +12,21 @@ PACKAGES=(
   nsis osslsigncode unzip git python3 python3-yaml locales
 )
 
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+
 missing=()
 for package in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
 
-echo "Installing: ${missing[*]}"
-sudo=
-[ "$(id -u)" -eq 0 ] || sudo=sudo
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+# The tests run Wine as a Japanese Windows: Wine takes its UI language from
+# the C library's locale, which must exist for that.
+if ! locale -a 2>/dev/null | grep -qx 'ja_JP.utf8'; then
+  $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi

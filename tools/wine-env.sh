@@ -27,9 +27,14 @@ export WINEPREFIX=$SOPORA_WINE_BASE/prefix
 SOPORA_WINE_HOME=$SOPORA_WINE_BASE/home
 SOPORA_STAGE=$SOPORA_WINE_BASE/stage
 
+# Wine is a Japanese Windows (its UI language and code page follow the C
+# library's locale, which tools/deps.sh generates): Sopora speaks Japanese
+# there unless its settings say otherwise.
+SOPORA_WINE_LOCALE=${SOPORA_WINE_LOCALE:-ja_JP.UTF-8}
+
 # Runs a command as the Wine user, with the project's prefix.
 sopora_as_wine_user() {
-  "${SOPORA_WINE_AS[@]}" env HOME="$SOPORA_WINE_HOME" WINEPREFIX="$WINEPREFIX" "$@"
+  "${SOPORA_WINE_AS[@]}" env HOME="$SOPORA_WINE_HOME" WINEPREFIX="$WINEPREFIX" LC_ALL="$SOPORA_WINE_LOCALE" "$@"
 }
 
 # True when display $1 answers a client run as the Wine user.
@@ -67,7 +72,7 @@ sopora_ensure_display() {
 sopora_ensure_prefix() {
   mkdir -p "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
   [ ${#SOPORA_WINE_AS[@]} -eq 0 ] || chown 65534:65534 "$SOPORA_WINE_BASE" "$SOPORA_WINE_HOME" "$SOPORA_STAGE"
-  local stamp=$WINEPREFIX/.sopora-prefix-5
+  local stamp=$WINEPREFIX/.sopora-prefix-6
   [ -f "$stamp" ] && return 0
   # mono and gecko are not needed; skip their installers.
   WINEDLLOVERRIDES="mscoree,mshtml=" sopora_as_wine_user wine wineboot --init >/dev/null 2>&1
