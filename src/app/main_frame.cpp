@@ -6,6 +6,7 @@
 
 #include "app/about_dlg.h"
 #include "framework/commands.h"
+#include "framework/ui_language_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -17,7 +18,7 @@ const UINT g_uTaskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
 namespace {
 constexpr const wchar_t* FRAME_CLASS = L"SoporaFrame";
 
-// Help\index.htm beside the program, with whatever the user's shell opens
+// The help page beside the program, with whatever the user's shell opens
 // pages with; a missing page or viewer shows the shell's own message, if any.
 void OpenHelp(const DataPath& helpFile) {
   SHELLEXECUTEINFOW info{};
@@ -43,7 +44,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
     : m_paths(paths),
       m_ini(m_paths.iniFile),
       m_dataStore(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_paths),
-      m_log(m_dataStore, Win32LocalClock()),
+      m_log(m_dataStore, Win32LocalClock(), UiText()),
       m_dlgLog(m_log),
       m_failureLog(m_log),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
@@ -72,11 +73,9 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::LoadFrame() {
   if (!RegisterWindowClass(FRAME_CLASS, 0, nullptr, nullptr)) return false;
-  wchar_t title[64] = L"Sopora";
-  LoadStringW(GetModuleHandleW(nullptr), IDR_MAINFRAME, title, static_cast<int>(std::size(title)));
-  const HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  const HMENU menu = LoadUiMenu(IDR_MAINFRAME);
   const RECT rect{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
-  if (!CreateEx(0, FRAME_CLASS, title, WS_OVERLAPPEDWINDOW, rect, nullptr, menu)) {
+  if (!CreateEx(0, FRAME_CLASS, UiString(IDR_MAINFRAME).c_str(), WS_OVERLAPPEDWINDOW, rect, nullptr, menu)) {
     if (menu) DestroyMenu(menu);
     return false;
   }
@@ -150,16 +149,16 @@ int CMainFrame::OnCreate() {
   m_power.RefreshCapabilities();
 
   m_dlgLog.Create(m_hWnd);  // shows the log, which was loaded with the frame
-  m_log.AddLog(LOG_INFO, "*** Sopora の各機能を初期化します ***");
-  if (!m_paths.writable) m_log.AddLog(LOG_ERROR, "設定とログを保存できるフォルダーがありません。");
+  m_log.AddLog(LOG_INFO, IDS_LOG_INITIALISING);
+  if (!m_paths.writable) m_log.AddLog(LOG_ERROR, IDS_LOG_NO_WRITABLE_FOLDER);
   // Without a processor load the program cannot work; start-up still runs
   // to its end, and the message loop then takes the quit request.
   if (!m_sampler.SetUpCounterQueries()) PostQuitMessage(0);
 
   m_dlgSettings.Create(m_hWnd);
-  m_log.AddLog(LOG_INFO, "カウンターリセット");
+  m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
   m_monitor.RestartMonitor();
-  m_log.AddLog(LOG_INFO, "監視タイマー開始");
+  m_log.AddLog(LOG_INFO, IDS_LOG_TIMER_STARTED);
 
   m_tray.LoadIcons();
   // Hooks inside programs of a lower integrity level (sandboxed viewers,
@@ -168,11 +167,11 @@ int CMainFrame::OnCreate() {
   ChangeWindowMessageFilterEx(m_hWnd, WM_INPUT_ACTIVITY, MSGFLT_ALLOW, nullptr);
   if (m_input.Publish(m_hWnd)) {
     m_pHook.reset(new (std::nothrow) CSoporaHook(m_hWnd));
-    m_log.AddLog(LOG_INFO, "I/Oフック開始");
+    m_log.AddLog(LOG_INFO, IDS_LOG_HOOKS_STARTED);
   } else {
-    m_log.AddLog(LOG_ERROR, "I/Oフック開始失敗(入力はシステムの最終入力時刻で検知します)");
+    m_log.AddLog(LOG_ERROR, IDS_LOG_HOOKS_NOT_STARTED);
   }
-  m_log.AddLog(LOG_INFO, "Sopora が起動しました");
+  m_log.AddLog(LOG_INFO, IDS_LOG_STARTED);
   m_tray.AddTrayIcon(m_hWnd);
   m_power.WarnIfMethodUnavailable();  // after the usual lines, the first the user reads
   return 0;
@@ -210,7 +209,7 @@ void CMainFrame::StopListening() {
 }
 
 BOOL CMainFrame::OnQueryEndSession() {
-  m_log.AddLog(LOG_WINDOWS_ENDING, "シャットダウンを行います");
+  m_log.AddLog(LOG_WINDOWS_ENDING, IDS_LOG_WINDOWS_ENDING);
   return TRUE;
 }
 
@@ -222,7 +221,7 @@ void CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
 }
 
 void CMainFrame::OpenCommandMenu() {
-  const UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+  const UniqueMenu menu(LoadUiMenu(IDR_TRAY_MENU));
   const HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
   if (!popup) return;
   POINT cursor;
@@ -240,10 +239,12 @@ void CMainFrame::OnShowSettings() { m_dlgSettings.ShowWindow(SW_SHOW); }
 
 void CMainFrame::ShowLog() { m_dlgLog.ShowWindow(SW_SHOW); }
 
-void CMainFrame::OnHelp() { OpenHelp(m_paths.helpFile); }
+void CMainFrame::OnHelp() {
+  OpenHelp(CurrentUiLanguage() == UiLanguage::Japanese ? m_paths.helpFile : m_paths.englishHelpFile);
+}
 
 void CMainFrame::OnExit() {
-  m_log.AddLog(LOG_INFO, "Sopora を終了します");
+  m_log.AddLog(LOG_INFO, IDS_LOG_EXITING);
   PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
 }
 

@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include "data/monitor_settings.h"
+#include "data/win32_services.h"
+#include "framework/ui_language_win.h"
+
 namespace sopora {
 
 bool CSoporaApp::InitInstance() {
@@ -14,7 +18,11 @@ bool CSoporaApp::InitInstance() {
   if (AnotherInstanceRuns(static_cast<bool>(m_mutex), GetLastError())) return false;
 
   Win32DataFolders folders;
-  m_pMainWnd = std::make_unique<CMainFrame>(LocateDataFiles(folders));
+  const DataFilePaths paths = LocateDataFiles(folders);
+  // Before the first window and the first log line, which speak it.
+  Win32IniStore ini(paths.iniFile);
+  SetUiLanguage(ChooseUiLanguage(ReadLanguageSetting(ini), GetUserDefaultUILanguage()));
+  m_pMainWnd = std::make_unique<CMainFrame>(paths);
   if (!m_pMainWnd->LoadFrame()) return false;
   ShowWindow(m_pMainWnd->m_hWnd, SW_HIDE);
   UpdateWindow(m_pMainWnd->m_hWnd);

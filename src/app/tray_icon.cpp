@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <iterator>
 
-#include "framework/text_win.h"
+#include "framework/ui_language_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -29,7 +29,7 @@ void CTrayIcon::AddTrayIcon(HWND owner) {
   m_nidTray.uCallbackMessage = WM_TRAY_NOTIFY;
   m_nidTray.hIcon = m_hIconNormal.Get();
   std::wcscpy(m_nidTray.szTip, L"Sopora");
-  m_log.AddLog(LOG_INFO, "タスクトレイにアイコンを登録しました");
+  m_log.AddLog(LOG_INFO, IDS_LOG_TRAY_ICON_ADDED);
   Shell_NotifyIconW(NIM_ADD, &m_nidTray);
   m_added = true;
 }
@@ -46,13 +46,13 @@ void CTrayIcon::ShowPicture(HICON icon) {
   Shell_NotifyIconW(NIM_MODIFY, &m_nidTray);
 }
 
-bool CTrayIcon::ShowNotification(const std::string& title, const std::string& text) {
+bool CTrayIcon::ShowNotification(const Message& text) {
   if (!m_added) return false;
   NOTIFYICONDATAW balloon = m_nidTray;
   balloon.uFlags |= NIF_INFO;
   balloon.dwInfoFlags = NIIF_INFO;
-  std::wcsncpy(balloon.szInfoTitle, WidenCp932(title).c_str(), std::size(balloon.szInfoTitle) - 1);
-  std::wcsncpy(balloon.szInfo, WidenCp932(text).c_str(), std::size(balloon.szInfo) - 1);
+  std::wcsncpy(balloon.szInfoTitle, UiString(IDS_APP_TITLE).c_str(), std::size(balloon.szInfoTitle) - 1);
+  std::wcsncpy(balloon.szInfo, UiMessage(text).c_str(), std::size(balloon.szInfo) - 1);
   return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;  // the record itself keeps no balloon
 }
 

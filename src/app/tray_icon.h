@@ -31,7 +31,7 @@ class CTrayIcon : public TrayPictures {
   void ShowPausedIcon() override;
   void ShowExceptIcon() override;
   // A notification (balloon) at the icon, with the information icon.
-  bool ShowNotification(const std::string& title, const std::string& text) override;
+  bool ShowNotification(const Message& text) override;
 
  private:
   void ShowPicture(HICON icon);

@@ -17,7 +17,8 @@ DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& progra
       Join(dataFolder, DATA_FILE_NAMES[0]),
       Join(dataFolder, DATA_FILE_NAMES[1]),
       Join(dataFolder, DATA_FILE_NAMES[2]),
-      Join(programFolder, "Help\\index.htm"),  // only ever opened by the Windows shell
+      Join(programFolder, "Help\\index.htm"),  // the help pages are only ever opened by the Windows shell
+      Join(programFolder, "Help\\index-en.htm"),
   };
 }
 

@@ -12,12 +12,13 @@ namespace sopora {
 // whose name the Shift JIS code page cannot spell still works.
 using DataPath = std::filesystem::path;
 
-// The four files, decided once at start-up and handed to whoever needs them.
+// The files, decided once at start-up and handed to whoever needs them.
 struct DataFilePaths {
   DataPath iniFile;   // settings, Sopora.ini
   DataPath logFile;   // operation log, Sopora.dat
   DataPath wndFile;   // exception-window list, SoporaWnd.dat
-  DataPath helpFile;  // help start page, Help\index.htm
+  DataPath helpFile;         // help start page, Help\index.htm
+  DataPath englishHelpFile;  // the same in English, Help\index-en.htm
   // False when neither the program's folder nor the user's own could be
   // written: the files are then read where they are, and missing ones are
   // neither created nor reported one by one.

@@ -8,14 +8,14 @@ namespace sopora {
 
 namespace {
 constexpr RecordFileMessages LOG_FILE_MESSAGES = {
-    "ログファイルを生成できません。",
-    "ログファイルを開けません。",
-    "ログファイルのバージョンが違います。",
+    IDS_LOG_FILE_CANNOT_CREATE,
+    IDS_LOG_FILE_CANNOT_OPEN,
+    IDS_LOG_FILE_WRONG_VERSION,
 };
 constexpr RecordFileMessages EXCEPT_FILE_MESSAGES = {
-    "例外ウィンドウ定義ファイルを生成できません。",
-    "例外ウィンドウ定義ファイルを開けません。",
-    "例外ウィンドウ定義ファイルのバージョンが違います。",
+    IDS_LIST_FILE_CANNOT_CREATE,
+    IDS_LIST_FILE_CANNOT_OPEN,
+    IDS_LIST_FILE_WRONG_VERSION,
 };
 
 // Only the newest 1000 are kept; a log made longer by hand is cut at once.

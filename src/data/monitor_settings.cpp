@@ -36,6 +36,10 @@ MonitorSettings ReadMonitorSettings(IniStore& ini) {
     s.hasWarn = true;
     s.Warn = ParseWarnSeconds(*warn);
   }
+  if (const std::optional<std::string> language = ini.GetString(SETTINGS_SECTION, "Language")) {
+    s.hasLanguage = true;
+    s.Language = *language;
+  }
   RepairMonitorSettings(s);
   return s;
 }
@@ -75,6 +79,11 @@ void WriteMonitorSettings(IniStore& ini, MonitorSettings& s) {
     s.hasRequests = true;  // from now on the file holds it
   }
   if (s.hasWarn) WriteIniInt(ini, SETTINGS_SECTION, "Warn", s.Warn);
+  if (s.hasLanguage) ini.WriteString(SETTINGS_SECTION, "Language", s.Language.c_str());
+}
+
+std::string ReadLanguageSetting(IniStore& ini) {
+  return ini.GetString(SETTINGS_SECTION, "Language").value_or(std::string());
 }
 
 }  // namespace sopora

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "data/ini_store.h"
+#include "data/messages.h"
 
 namespace sopora {
 
@@ -23,7 +25,7 @@ enum class PowerMethod : std::int32_t { Standby = 0, Hibernate = 1, Shutdown = 2
 
 // The methods' names, in the order of the settings dialog's list; the index
 // is Method.
-inline constexpr const char* METHOD_NAMES[] = {"スタンバイ", "休止状態", "シャットダウン"};
+inline constexpr MessageId METHOD_NAMES[] = {IDS_METHOD_STANDBY, IDS_METHOD_HIBERNATION, IDS_METHOD_SHUTDOWN};
 
 // How long before the power action a tray notification warns the user,
 // when Sopora.ini does not say (the key Warn, in seconds; 0: no warning).
@@ -48,10 +50,12 @@ struct MonitorSettings {
   std::int32_t Disk = 0;          // measure disk traffic
   std::int32_t Requests = 0;      // 1: other programs' keep-awake requests hold the count
   std::int32_t Warn = DEFAULT_WARN_SECONDS;  // seconds of warning before the action; 0 none
+  std::string Language;  // "ja", "en"; anything else: the user's UI language
 
   // Which of the later keys the file holds.
   bool hasRequests = false;
   bool hasWarn = false;
+  bool hasLanguage = false;
 };
 
 // A warning of more than a day would come at the start of every run.
@@ -67,6 +71,9 @@ MonitorSettings ReadMonitorSettings(IniStore& ini);
 
 // Replaces missing or unusable values with the defaults.
 void RepairMonitorSettings(MonitorSettings& settings);
+
+// The setting Language as the file holds it ("" when it does not).
+std::string ReadLanguageSetting(IniStore& ini);
 
 // Writes all ten keys, then the later ones the file holds (or that were
 // turned on); a new file is laid out in this order. Failures are ignored:

@@ -2,16 +2,17 @@
 // data files.
 #pragma once
 
-#include <string>
+#include "data/messages.h"
 
 namespace sopora {
 
 class Notifier {
  public:
   virtual ~Notifier() = default;
-  // Shows the CP932 text with the caption "Sopora", an OK button and the
-  // warning icon, and returns once the user has closed it.
-  virtual void ShowWarning(const std::string& text) = 0;
+  // Shows the message in the program's language with the caption
+  // "Sopora", an OK button and the warning icon, and returns once the user
+  // has closed it.
+  virtual void ShowWarning(const Message& message) = 0;
 };
 
 }  // namespace sopora

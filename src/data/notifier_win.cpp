@@ -1,13 +1,14 @@
 #include <windows.h>
 
 #include "data/win32_services.h"
-#include "framework/text_win.h"
+#include "framework/ui_language_win.h"
 
 namespace sopora {
 
-void Win32Notifier::ShowWarning(const std::string& text) {
+void Win32Notifier::ShowWarning(const Message& message) {
   // Task-modal: the program's own windows wait until the user has read it.
-  MessageBoxW(nullptr, WidenCp932(text).c_str(), L"Sopora", MB_OK | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, UiMessage(message).c_str(), UiString(IDS_APP_TITLE).c_str(),
+              MB_OK | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
 }  // namespace sopora

@@ -7,12 +7,13 @@
 
 namespace sopora {
 
-LogBook::LogBook(CDataStore& store, Clock& clock) : m_store(store), m_clock(clock) {
+LogBook::LogBook(CDataStore& store, Clock& clock, const TextCatalog& texts)
+    : m_store(store), m_clock(clock), m_texts(texts) {
   m_store.LoadLog();  // its message boxes come up here, at start-up
 }
 
-void LogBook::AddLog(std::int32_t kind, std::string text) {
-  const LogRecord record = MakeLogRecord(kind, text, m_clock.LocalTime());
+void LogBook::AddLog(std::int32_t kind, const Message& message) {
+  const LogRecord record = MakeLogRecord(kind, Format(m_texts, message), m_clock.LocalTime());
   const bool othersAdded = m_store.AppendLog(record);  // the file first, then the screen
   if (!m_view) return;
   if (othersAdded) {
@@ -32,7 +33,7 @@ void UnexpectedFailureLog::Report(std::string_view what) {
   if (std::find(m_reported.begin(), m_reported.end(), what) != m_reported.end()) return;
   if (m_reported.size() == DISTINCT_FAILURES) return;
   m_reported.emplace_back(what);
-  m_log.AddLog(LOG_ERROR, "予期しないエラーが発生しました(" + std::string(what) + ")");
+  m_log.AddLog(LOG_ERROR, Message(IDS_LOG_UNEXPECTED_FAILURE, {std::string(what)}));
 }
 
 std::string FormatLogTimestamp(const SystemTime& time) {

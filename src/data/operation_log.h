@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/clock.h"
+#include "data/messages.h"
 #include "data/records.h"
 
 namespace sopora {
@@ -27,8 +28,9 @@ enum LogKind : std::int32_t {
 class OperationLog {
  public:
   virtual ~OperationLog() = default;
-  // `text` is CP932. Never fails towards the caller.
-  virtual void AddLog(std::int32_t kind, std::string text) = 0;
+  // Logs the message in the program's language. Never fails towards the
+  // caller.
+  virtual void AddLog(std::int32_t kind, const Message& message) = 0;
 };
 
 // What shows the log: the log viewer's list, newest line on top.
@@ -47,9 +49,11 @@ class LogView {
 // a window.
 class LogBook : public OperationLog {
  public:
-  LogBook(CDataStore& store, Clock& clock);
+  // `texts`: the language the lines are written in from now on; lines
+  // already in the log stay as they were written.
+  LogBook(CDataStore& store, Clock& clock, const TextCatalog& texts);
 
-  void AddLog(std::int32_t kind, std::string text) override;
+  void AddLog(std::int32_t kind, const Message& message) override;
   // Oldest first: the file's records, then the lines that wait for it.
   std::vector<LogRecord> Records() const;
   // The view that shows every line from now on; null for none.
@@ -58,6 +62,7 @@ class LogBook : public OperationLog {
  private:
   CDataStore& m_store;
   Clock& m_clock;
+  const TextCatalog& m_texts;
   LogView* m_view = nullptr;
 };
 

@@ -18,9 +18,9 @@
 namespace sopora {
 
 struct RecordFileMessages {
-  const char* cannotCreate;
-  const char* cannotOpen;
-  const char* wrongVersion;  // also shown for a file too large to be ours
+  MessageId cannotCreate;
+  MessageId cannotOpen;
+  MessageId wrongVersion;  // also shown for a file too large to be ours
 };
 
 template <class Record>

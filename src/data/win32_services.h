@@ -53,7 +53,7 @@ class Win32IniStore : public IniStore {
 // The application message box.
 class Win32Notifier : public Notifier {
  public:
-  void ShowWarning(const std::string& text) override;
+  void ShowWarning(const Message& message) override;
 };
 
 // The process-wide file system, message box and clock every store of the

@@ -1,6 +1,5 @@
 #include "dialogs/except_list_logic.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "data/data_store.h"
@@ -10,12 +9,7 @@ namespace sopora {
 
 std::string PatternText(std::string_view text) { return std::string(Cp932Prefix(text, PATTERN_TEXT_BYTES)); }
 
-std::string PatternLimitText() {
-  char text[96];
-  std::snprintf(text, sizeof text, "例外ウィンドウは %u 個まで登録できます。",
-                static_cast<unsigned>(EXCEPT_WND_ENTRY_LIMIT));
-  return text;
-}
+Message PatternLimitText() { return {IDS_LIST_FULL, {std::to_string(EXCEPT_WND_ENTRY_LIMIT)}}; }
 
 std::vector<ExceptWndEntry> EntriesFromLines(const std::vector<std::string>& lines) {
   std::vector<ExceptWndEntry> entries;

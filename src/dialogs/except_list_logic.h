@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/messages.h"
 #include "data/records.h"
 
 namespace sopora {
@@ -22,6 +23,6 @@ std::string PatternText(std::string_view text);
 
 // What the registration dialog says when the list is full: a longer list
 // would not be loaded again.
-std::string PatternLimitText();
+Message PatternLimitText();
 
 }  // namespace sopora

@@ -6,7 +6,7 @@
 #include "dialogs/except_list_logic.h"
 #include "dialogs/list_view_win.h"
 #include "monitor/exception_windows.h"
-#include "framework/text_win.h"
+#include "framework/ui_language_win.h"
 #include "framework/win_handles.h"
 #include "res/resource.h"
 
@@ -14,10 +14,6 @@ namespace sopora {
 
 namespace {
 constexpr DWORD PATTERN_LIST_EXTENDED_STYLE = 0x520;  // full-row select, flat bars, info tips
-constexpr const wchar_t* APPLICATION_COLUMN = L"アプリケーション名";
-constexpr const char* LIST_CHANGED_ELSEWHERE =
-    "例外ウィンドウの一覧がほかの Sopora で変更されています。\nこの内容で上書きしますか？";
-constexpr const char* LIST_NOT_SAVED = "例外ウィンドウの一覧を保存できませんでした。\n編集内容はこのダイアログに残っています。";
 
 // Notifications answer 0 to the list.
 INT_PTR NotificationHandled(HWND dialog) {
@@ -41,7 +37,7 @@ void CExceptWndEditDlg::OnOK() {
 
 BOOL CTitleListDlg::OnInitDialog() {
   m_list = GetDlgItem(IDC_PATTERN_LIST);
-  SetUpSingleColumnList(m_list, APPLICATION_COLUMN, PATTERN_LIST_EXTENDED_STYLE);
+  SetUpSingleColumnList(m_list, UiString(IDS_COLUMN_APPLICATION).c_str(), PATTERN_LIST_EXTENDED_STYLE);
   FillList();
   return TRUE;
 }
@@ -80,8 +76,8 @@ void CExceptWndDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) {
   m_store.LoadExceptWnd(titles);  // its messages may come up here
 }
 
-int CExceptWndDlg::Ask(const std::string& text, UINT buttons) const {
-  return MessageBoxW(m_hWnd, WidenCp932(text).c_str(), L"Sopora", buttons);
+int CExceptWndDlg::Ask(const Message& message, UINT buttons) const {
+  return MessageBoxW(m_hWnd, UiMessage(message).c_str(), UiString(IDS_APP_TITLE).c_str(), buttons);
 }
 
 // The file gets the lines in the order the list shows them. Another Sopora
@@ -91,14 +87,14 @@ bool CExceptWndDlg::SaveList() {
   const std::vector<ExceptWndEntry> entries = EntriesFromLines(AllLineTexts(m_list));
   SaveOutcome outcome = m_store.SaveExceptWnd(entries);
   if (outcome == SaveOutcome::ChangedElsewhere) {
-    if (Ask(LIST_CHANGED_ELSEWHERE, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (Ask(IDS_LIST_CHANGED_ELSEWHERE, MB_YESNO | MB_ICONQUESTION) != IDYES) {
       FillList();  // what is on disk now, to go on from
       return false;
     }
     outcome = m_store.SaveExceptWnd(entries, true);
   }
   if (outcome == SaveOutcome::Saved) return true;
-  Ask(LIST_NOT_SAVED, MB_OK | MB_ICONWARNING);
+  Ask(IDS_LIST_NOT_SAVED, MB_OK | MB_ICONWARNING);
   return false;
 }
 
@@ -118,7 +114,7 @@ void CExceptWndDlg::AddEntryText(const std::string& text) {
 void CExceptWndDlg::OnListRClick(int hitItem) {
   POINT cursor;
   GetCursorPos(&cursor);
-  const UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_EXCEPT_MENU)));
+  const UniqueMenu menu(LoadUiMenu(IDR_EXCEPT_MENU));
   const HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
   if (!popup) return;
   SetForegroundWindow(m_hWnd);

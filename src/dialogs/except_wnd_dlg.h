@@ -71,7 +71,7 @@ class CExceptWndDlg : public CTitleListDlg {
   bool SaveList();
   void AddEntryText(const std::string& text);
   // Asks the user in a message box owned by this dialog.
-  int Ask(const std::string& text, UINT buttons) const;
+  int Ask(const Message& message, UINT buttons) const;
   void OnListRClick(int hitItem);
   void OnEditEntry();
   void OnAddManual();

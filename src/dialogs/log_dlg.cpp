@@ -6,6 +6,7 @@
 
 #include "data/text_field.h"
 #include "framework/text_win.h"
+#include "framework/ui_language_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -92,9 +93,9 @@ BOOL CLogDlg::OnInitDialog() {
   }
   ListView_SetImageList(m_list, m_imageList.Get(), LVSIL_SMALL);
 
-  InsertColumn(m_list, 0, L"状態", STATE_COLUMN_WIDTH);
-  InsertColumn(m_list, 1, L"時刻", TIME_COLUMN_WIDTH);
-  InsertColumn(m_list, 2, L"内容", 100);
+  InsertColumn(m_list, 0, UiString(IDS_COLUMN_STATE).c_str(), STATE_COLUMN_WIDTH);
+  InsertColumn(m_list, 1, UiString(IDS_COLUMN_TIME).c_str(), TIME_COLUMN_WIDTH);
+  InsertColumn(m_list, 2, UiString(IDS_COLUMN_CONTENT).c_str(), 100);
   ListView_SetColumnWidth(m_list, 0, STATE_COLUMN_WIDTH);
   ListView_SetColumnWidth(m_list, 1, TimeColumnWidth(m_list));
   ListView_SetColumnWidth(m_list, 2, ContentColumnWidth(m_list));

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/ui_language_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -29,7 +30,7 @@ void CRebootDlg::SetProgressPos(int position) {
   SendItemMessage(IDC_REBOOT_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position));
 }
 
-void CRebootDlg::SetRemainText(const std::string& text) { SetItemText(IDC_REBOOT_REMAIN, text); }
+void CRebootDlg::SetRemainText(const Message& text) { SetDlgItemTextW(m_hWnd, IDC_REBOOT_REMAIN, UiMessage(text).c_str()); }
 
 void CRebootDlg::StartTimer(unsigned id, unsigned periodMs) { ::SetTimer(m_hWnd, id, periodMs, nullptr); }
 

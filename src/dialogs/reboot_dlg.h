@@ -18,7 +18,7 @@ class CRebootDlg : public CDialog, private CountdownView {
  private:
   void SetProgressRange(int low, int high) override;
   void SetProgressPos(int position) override;
-  void SetRemainText(const std::string& text) override;
+  void SetRemainText(const Message& text) override;
   void StartTimer(unsigned id, unsigned periodMs) override;
   void Beep(std::uint32_t type) override;
   void EndDialog(int result) override;

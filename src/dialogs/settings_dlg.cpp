@@ -8,6 +8,7 @@
 #include "dialogs/except_wnd_dlg.h"
 #include "dialogs/settings_logic.h"
 #include "framework/text_win.h"
+#include "framework/ui_language_win.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -111,8 +112,8 @@ void CSettingsDlg::FillMethodList(const PowerCapabilities& capabilities) {
   GetTextMetricsW(dc, &metrics);
   LONG widest = 0;
   for (std::int32_t method = 0; method < static_cast<std::int32_t>(std::size(METHOD_NAMES)); ++method) {
-    const bool unavailable = !UnavailableMethodReason(capabilities, method).empty();
-    const std::wstring text = WidenCp932(MethodListText(method, unavailable));
+    const bool unavailable = UnavailableMethodReason(capabilities, method) != 0;
+    const std::wstring text = UiMessage(MethodListText(method, unavailable));
     const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), unavailable ? 1 : 0);
     SIZE extent{};
@@ -134,7 +135,8 @@ void CSettingsDlg::FillMethodList(const PowerCapabilities& capabilities) {
 // would not fit (the start-up log holds the whole text).
 void CSettingsDlg::ShowMethodReason() {
   const auto method = static_cast<std::int32_t>(SendItemMessage(IDC_METHOD, CB_GETCURSEL));
-  std::string text = OneSentencePerLine(UnavailableMethodReason(m_capabilities, method));
+  const MessageId reason = UnavailableMethodReason(m_capabilities, method);
+  std::string text = reason ? OneSentencePerLine(Format(UiText(), reason)) : std::string();
   const HWND line = GetDlgItem(IDC_METHOD_REASON);
   while (!Fits(line, WidenCp932(text)) && text.find('\n') != std::string::npos) text.erase(text.rfind('\n'));
   SetItemText(IDC_METHOD_REASON, text);
@@ -147,7 +149,7 @@ void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
   const bool unavailable = item.itemData != 0;
   const bool field = (item.itemState & ODS_COMBOBOXEDIT) != 0;
   const auto method = static_cast<std::int32_t>(item.itemID);
-  const std::wstring text = WidenCp932(field ? std::string(METHOD_NAMES[method]) : MethodListText(method, unavailable));
+  const std::wstring text = field ? UiString(METHOD_NAMES[method]) : UiMessage(MethodListText(method, unavailable));
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : unavailable ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
   RECT textRect = item.rcItem;
@@ -175,8 +177,8 @@ void CSettingsDlg::AddTooltips() {
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = m_hWnd;
     info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(tool.control));
-    info.hinst = GetModuleHandleW(nullptr);
-    info.lpszText = MAKEINTRESOURCEW(tool.text);
+    std::wstring text = UiString(tool.text);  // the control keeps a copy
+    info.lpszText = text.data();
     SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
   SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
@@ -194,7 +196,7 @@ void CSettingsDlg::UpdateMeters() {
   SendItemMessage(IDC_DISK_BAR, PBM_SETPOS, static_cast<WPARAM>(status.diskLoad));
   if (status.line != m_statusLine) {  // drawn again only when it changed: no flicker
     m_statusLine = status.line;
-    SetItemText(IDC_STATUS_LINE, m_statusLine);
+    SetDlgItemTextW(m_hWnd, IDC_STATUS_LINE, UiMessage(m_statusLine).c_str());
   }
 }
 

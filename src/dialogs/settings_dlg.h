@@ -60,7 +60,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   LoadMeterStyle m_style;
   HWND m_tooltip = nullptr;
   PowerCapabilities m_capabilities;  // what the method list was last marked by
-  std::string m_statusLine;          // as shown, so an unchanged line is not drawn again
+  Message m_statusLine;              // as shown, so an unchanged line is not drawn again
 };
 
 }  // namespace sopora

@@ -25,10 +25,9 @@ AppliedSettings ApplySettingsInput(const SettingsDialogInput& input) {
   return applied;
 }
 
-std::string MethodListText(std::int32_t method, bool unavailable) {
-  std::string text = METHOD_NAMES[method];
-  if (unavailable) text += "（このPCでは使えません）";
-  return text;
+Message MethodListText(std::int32_t method, bool unavailable) {
+  if (!unavailable) return METHOD_NAMES[method];
+  return {IDS_METHOD_UNAVAILABLE, {METHOD_NAMES[method]}};
 }
 
 std::string OneSentencePerLine(std::string_view text) {
@@ -37,8 +36,12 @@ std::string OneSentencePerLine(std::string_view text) {
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
     const std::string_view character = text.substr(at, width);
-    lines += character;
     at += width;
+    if (character == " " && lines.ends_with('.') && at < text.size()) {
+      lines += '\n';  // an English sentence ends with ". "
+      continue;
+    }
+    lines += character;
     if (character == FULL_STOP && at < text.size()) lines += '\n';
   }
   return lines;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/messages.h"
 #include "data/monitor_settings.h"
 #include "dialogs/load_meter_drawing.h"
 
@@ -19,10 +20,10 @@ inline constexpr std::int32_t TRAFFIC_BAR_MAX = 1000;
 // A method's line in the open list: its name, marked when this machine
 // cannot perform it (the closed box shows the name alone, so nothing is
 // cut off in its narrow field).
-std::string MethodListText(std::int32_t method, bool unavailable);
+Message MethodListText(std::int32_t method, bool unavailable);
 
-// A text of one or more sentences: each sentence ("。") on a line of its
-// own, so the lines break where a reader would.
+// A text of one or more sentences: each sentence ("。", or ". " in
+// English) on a line of its own, so the lines break where a reader would.
 std::string OneSentencePerLine(std::string_view text);
 
 // What the three spin controls and the combo box report on apply. A spin's

@@ -1,6 +1,7 @@
 #include "framework/dialog.h"
 
 #include "framework/text_win.h"
+#include "framework/ui_language_win.h"
 #include "framework/window.h"
 
 namespace sopora {
@@ -11,14 +12,14 @@ CDialog::~CDialog() {
 
 bool CDialog::Create(HWND parent) {
   m_modal = false;
-  return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent, StaticDialogProc,
-                            reinterpret_cast<LPARAM>(this)) != nullptr;
+  return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), UiDialogTemplate(m_templateId), parent,
+                                    StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 INT_PTR CDialog::DoModal(HWND parent) {
   m_modal = true;
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent, StaticDialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), UiDialogTemplate(m_templateId), parent, StaticDialogProc,
+                                 reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(INT_PTR result) {

@@ -1,4 +1,4 @@
-// Dialogs from resource templates, modeless (Create, then shown and hidden)
+// Dialogs from resource templates in the program's language, modeless (Create, then shown and hidden)
 // or modal (DoModal), with the usual OK and Cancel behaviour: a modeless
 // dialog is only hidden, a modal one ends.
 #pragma once

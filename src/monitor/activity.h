@@ -4,7 +4,9 @@
 // one more source and not another branch.
 #pragma once
 
-#include <string>
+#include <optional>
+
+#include "data/messages.h"
 
 namespace sopora {
 
@@ -18,10 +20,9 @@ struct Activity {
   };
   Kind kind = Kind::None;
   // The settings dialog's line while this source holds the count.
-  std::string status;
-  // The line logged (kind 1) when this ends a long low-load run; empty for
-  // none.
-  std::string endsRun;
+  std::optional<Message> status;
+  // The line logged (kind 1) when this ends a long low-load run.
+  std::optional<Message> endsRun;
 };
 
 class ActivitySource {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace sopora {
@@ -39,18 +38,10 @@ bool Any(const std::vector<Activity>& activities, Activity::Kind kind) {
   return std::any_of(activities.begin(), activities.end(), [&](const Activity& a) { return a.kind == kind; });
 }
 
-std::string Busy(const char* what, std::int32_t value, const char* unit) {
-  char text[64];
-  std::snprintf(text, sizeof text, "負荷あり（%s %d%s）", what, static_cast<int>(value), unit);
-  return text;
-}
 }  // namespace
 
-std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk) {
-  char text[96];
-  std::snprintf(text, sizeof text, "CPU=%d%% NETWORK=%dKB/sec DISK=%dKB/sec)", static_cast<int>(cpu),
-                static_cast<int>(network), static_cast<int>(disk));
-  return text;
+Message LoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk) {
+  return Message(IDS_LOG_LOAD_REPORT, {std::to_string(cpu), std::to_string(network), std::to_string(disk)});
 }
 
 std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval) {
@@ -60,8 +51,16 @@ std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxT
   return static_cast<std::int32_t>(std::clamp(std::trunc(percent), 0.0, 1000.0));
 }
 
-std::string WarningText(const std::string& action) {
-  return "まもなく" + action + "に移行します。マウスかキーボードを操作すると取り消されます。";
+Message Warning(PowerMethod method) {
+  switch (method) {
+    case PowerMethod::Standby:
+      return IDS_WARNING_STANDBY;
+    case PowerMethod::Hibernate:
+      return IDS_WARNING_HIBERNATION;
+    case PowerMethod::Shutdown:
+      break;
+  }
+  return IDS_WARNING_SHUTDOWN;
 }
 
 IdleMonitor::IdleMonitor(const MonitorSettings& settings, const IdleMonitorServices& services)
@@ -96,12 +95,12 @@ void IdleMonitor::StartRunAgain() {
 
 void IdleMonitor::OnPauseResume() {
   if (m_bMonitoring) {
-    m_services.log.AddLog(LOG_WARNING, "監視を一時的に停止しました");
+    m_services.log.AddLog(LOG_WARNING, IDS_LOG_PAUSED);
     m_bMonitoring = false;
     m_services.tray.ShowPausedIcon();
   } else {
     RestartMonitor();
-    m_services.log.AddLog(LOG_WARNING, "監視を再開しました");
+    m_services.log.AddLog(LOG_WARNING, IDS_LOG_RESUMED);
     m_bMonitoring = true;
     m_services.tray.ShowNormalIcon();
   }
@@ -164,33 +163,31 @@ void IdleMonitor::UpdateExceptionHold(bool present) {
 // A tick is low when all three loads are strictly below their thresholds;
 // a busy one names the first load that is not.
 Activity IdleMonitor::LoadActivity(std::int32_t cpu) const {
-  std::string status;
+  Message status;
   if (cpu >= m_settings.CPUBorder) {
-    status = Busy("CPU", cpu, "%");
+    status = Message(IDS_STATUS_CPU_BUSY, {std::to_string(cpu)});
   } else if (m_nNetLoad >= m_settings.NETBorder) {
-    status = Busy("ネットワーク", m_nNetLoad, "KB/s");
+    status = Message(IDS_STATUS_NETWORK_BUSY, {std::to_string(m_nNetLoad)});
   } else if (m_nDiskLoad >= m_settings.DISKBorder) {
-    status = Busy("ディスク", m_nDiskLoad, "KB/s");
+    status = Message(IDS_STATUS_DISK_BUSY, {std::to_string(m_nDiskLoad)});
   } else {
     return {};
   }
-  return {Activity::Kind::Busy, status, FormatLoadReport(cpu, m_nNetLoad, m_nDiskLoad)};
+  return {Activity::Kind::Busy, status, LoadReport(cpu, m_nNetLoad, m_nDiskLoad)};
 }
 
 // What holds the count at this tick, the first that applies: a pause, an
 // exception window, then the sources in their order, the load last; else
 // how far the run has come.
-std::string IdleMonitor::StatusLine(const std::optional<std::string>& exceptWindow,
-                                    const std::vector<Activity>& activities) const {
-  if (!m_bMonitoring) return "一時中止中";
-  if (exceptWindow) return "例外ウィンドウ：" + *exceptWindow;
+Message IdleMonitor::StatusLine(const std::optional<std::string>& exceptWindow,
+                                const std::vector<Activity>& activities) const {
+  if (!m_bMonitoring) return IDS_STATUS_PAUSED;
+  if (exceptWindow) return Message(IDS_STATUS_EXCEPTION_WINDOW, {*exceptWindow});
   for (const Activity& activity : activities) {
-    if (activity.kind != Activity::Kind::None) return activity.status;
+    if (activity.kind != Activity::Kind::None && activity.status) return *activity.status;
   }
-  char text[64];
-  std::snprintf(text, sizeof text, "監視中（省電力まで %d%%）",
-                static_cast<int>(LowLoadProgressPercent(m_nLowLoadCount, m_settings.MAXTime, m_settings.Interval)));
-  return text;
+  const std::int32_t percent = LowLoadProgressPercent(m_nLowLoadCount, m_settings.MAXTime, m_settings.Interval);
+  return Message(IDS_STATUS_MONITORING, {std::to_string(percent)});
 }
 
 // Input starts the run again (and this tick may still count); a busy source
@@ -205,8 +202,8 @@ void IdleMonitor::CountTick(const std::vector<Activity>& activities) {
   }
   if (ended) {
     const std::int64_t percentOfTarget = std::int64_t{m_nLowLoadCount} * 100 / TargetTicks();
-    if (percentOfTarget > LOW_LOAD_REPORT_PERCENT && !ended->endsRun.empty()) {
-      m_services.log.AddLog(LOG_WARNING, ended->endsRun);
+    if (percentOfTarget > LOW_LOAD_REPORT_PERCENT && ended->endsRun) {
+      m_services.log.AddLog(LOG_WARNING, *ended->endsRun);
     }
     StartRunAgain();
   }
@@ -220,9 +217,9 @@ void IdleMonitor::WarnBeforeActing() {
   if (m_warned || m_nLowLoadCount == 0 || m_settings.Warn <= 0) return;
   const std::int64_t ticksLeft = TargetTicks() - m_nLowLoadCount;
   if (ticksLeft <= 0 || ticksLeft * std::max(m_settings.Interval, 1) > m_settings.Warn) return;
-  const std::string action = m_services.power.ActionName();
-  if (action.empty()) return;
-  m_warned = m_services.tray.ShowNotification("Sopora", WarningText(action));  // else again at the next tick
+  const std::optional<PowerMethod> method = m_services.power.PlannedMethod();
+  if (!method) return;
+  m_warned = m_services.tray.ShowNotification(Warning(*method));  // else again at the next tick
 }
 
 void IdleMonitor::BlinkStep() {

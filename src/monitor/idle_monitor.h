@@ -55,8 +55,9 @@ class TrayPictures {
   virtual void ShowNormalIcon() = 0;
   virtual void ShowPausedIcon() = 0;
   virtual void ShowExceptIcon() = 0;
-  // False when the shell did not take it (the taskbar is being recreated).
-  virtual bool ShowNotification(const std::string& title, const std::string& text) = 0;
+  // A notification under the program's name. False when the shell did not
+  // take it (the taskbar is being recreated).
+  virtual bool ShowNotification(const Message& text) = 0;
 };
 
 // The settings dialog's graph and meters, refreshed every tick.
@@ -71,9 +72,9 @@ class PowerTransition {
   virtual ~PowerTransition() = default;
   // Performs the configured action; returns when done or refused.
   virtual void DoPowerAction() = 0;
-  // The name of the action DoPowerAction would attempt (スタンバイ,
-  // 休止状態, シャットダウン); empty when it would attempt none.
-  virtual std::string ActionName() const = 0;
+  // The action DoPowerAction would attempt; none when it would attempt none
+  // (an unknown method, or one this machine cannot perform).
+  virtual std::optional<PowerMethod> PlannedMethod() const = 0;
 };
 
 // Starting the idle count again, for the power transition (Retry, resume).
@@ -90,7 +91,7 @@ struct MonitorStatus {
   std::int32_t netLoad = 0;
   std::int32_t diskLoad = 0;
   std::int32_t lowLoadCount = 0;  // before the tick's own step, as the bar shows it
-  std::string line;               // what holds the count, or how far the run has come
+  Message line;                   // what holds the count, or how far the run has come
 };
 
 class StatusSource {
@@ -148,27 +149,27 @@ class IdleMonitor : public MonitorRestart, public StatusSource {
   void ShowStateIcon();
   void UpdateExceptionHold(bool present);
   Activity LoadActivity(std::int32_t cpu) const;
-  std::string StatusLine(const std::optional<std::string>& exceptWindow, const std::vector<Activity>& activities) const;
+  Message StatusLine(const std::optional<std::string>& exceptWindow, const std::vector<Activity>& activities) const;
   void CountTick(const std::vector<Activity>& activities);
   void StartRunAgain();
   void WarnBeforeActing();
 
   const MonitorSettings& m_settings;
   IdleMonitorServices m_services;
-  std::string m_statusLine;
+  Message m_statusLine;
   bool m_warned = false;  // the notification of this run was shown
   bool m_inTick = false;  // a tick in progress (its message box or power call may pump messages)
 };
 
 // The load-report line of a busy tick that ends a long low-load run. Its
 // lone ")" is kept: existing logs, and whatever reads them, have it.
-std::string FormatLoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk);
+Message LoadReport(std::int32_t cpu, std::int32_t network, std::int32_t disk);
 
 // How far the low-load run has come towards the power action, in percent
 // of MAXTime x 60 / Interval ticks (not truncated), so a bar can show it.
 std::int32_t LowLoadProgressPercent(std::int32_t lowLoadCount, std::int32_t maxTime, std::int32_t interval);
 
-// The tray notification shortly before the named action.
-std::string WarningText(const std::string& action);
+// The tray notification shortly before the action.
+Message Warning(PowerMethod method);
 
 }  // namespace sopora

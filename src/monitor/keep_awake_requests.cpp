@@ -10,10 +10,10 @@ Activity KeepAwakeRequests::Ask() {
   const std::optional<std::uint32_t> state = m_state.SystemExecutionState();
   if (!state) return {};
   if (*state & ES_DISPLAY_REQUIRED_FLAG) {
-    return {Activity::Kind::Busy, "アプリの要求：ディスプレイ", "アプリの省電力抑止要求を検知しました（ディスプレイ）"};
+    return {Activity::Kind::Busy, IDS_STATUS_DISPLAY_REQUEST, IDS_LOG_DISPLAY_REQUEST};
   }
   if (*state & ES_SYSTEM_REQUIRED_FLAG) {
-    return {Activity::Kind::Busy, "アプリの要求：システム", "アプリの省電力抑止要求を検知しました（システム）"};
+    return {Activity::Kind::Busy, IDS_STATUS_SYSTEM_REQUEST, IDS_LOG_SYSTEM_REQUEST};
   }
   return {};
 }

@@ -31,31 +31,31 @@ bool LoadSampler::SetUpCounterQueries() {
   // Network and disk are set up whatever their switches say, so that
   // switching them on later needs nothing more.
   if (AddCounterQuery(nullptr, "TCP", nullptr, "Segments/sec", m_hNetQuery, m_hNetCounter)) {
-    m_log.AddLog(LOG_INFO, "ネットワーク送受量監視クエリー生成成功");
+    m_log.AddLog(LOG_INFO, IDS_LOG_NET_QUERY_CREATED);
   } else {
-    m_log.AddLog(LOG_WARNING, "ネットワーク送受量監視クエリー生成失敗(\\TCP\\Segments/sec)");
+    m_log.AddLog(LOG_WARNING, IDS_LOG_NET_QUERY_FAILED);
   }
 
   if (AddCounterQuery(nullptr, "LogicalDisk", "_Total", "Disk Bytes/sec", m_hDiskQuery, m_hDiskCounter)) {
-    m_log.AddLog(LOG_INFO, "ディスク読書量監視クエリー生成成功");
+    m_log.AddLog(LOG_INFO, IDS_LOG_DISK_QUERY_CREATED);
   } else {
-    m_log.AddLog(LOG_WARNING, "ディスク読書量監視クエリー生成失敗(\\LogicalDisk(_Total)\\Disk Bytes/sec)");
+    m_log.AddLog(LOG_WARNING, IDS_LOG_DISK_QUERY_FAILED);
   }
   return cpuAvailable;
 }
 
 bool LoadSampler::SetUpCpuQuery() {
   if (AddCounterQuery(nullptr, "Processor", "_Total", "% Processor Time", m_hCpuQuery, m_hCpuCounter)) {
-    m_log.AddLog(LOG_INFO, "CPU負荷監視クエリー生成成功");
+    m_log.AddLog(LOG_INFO, IDS_LOG_CPU_QUERY_CREATED);
     return true;
   }
-  m_log.AddLog(LOG_WARNING, "第１方式：CPU負荷監視クエリー生成失敗(\\Processor(_Total)\\% Processor Time)");
+  m_log.AddLog(LOG_WARNING, IDS_LOG_CPU_QUERY_FAILED_1);
   if (!AddCounterQuery(nullptr, "Process", "Idle", "% Processor Time", m_hCpuQuery, m_hCpuCounter)) {
-    m_log.AddLog(LOG_ERROR, "第２方式：CPU負荷監視クエリー生成失敗(\\Process(Idle)\\% Processor Time)");
+    m_log.AddLog(LOG_ERROR, IDS_LOG_CPU_QUERY_FAILED_2);
     return false;
   }
   m_bCpuByIdleProcess = true;
-  m_log.AddLog(LOG_INFO, "CPU負荷監視クエリー生成成功");
+  m_log.AddLog(LOG_INFO, IDS_LOG_CPU_QUERY_CREATED);
   return true;
 }
 

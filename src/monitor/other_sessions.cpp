@@ -41,9 +41,8 @@ Activity OtherSessions::Ask() {
   }
   m_lastInput = std::move(lastInput);  // sessions that ended are forgotten
 
-  static const std::string IN_USE = "他のセッションで操作中";
-  if (inputElsewhere) return {Activity::Kind::Busy, IN_USE, "他のセッションでの操作を検知しました"};
-  if (!ownInUse && unknownElsewhere) return {Activity::Kind::Hold, IN_USE, ""};
+  if (inputElsewhere) return {Activity::Kind::Busy, IDS_STATUS_OTHER_SESSION, IDS_LOG_OTHER_SESSION};
+  if (!ownInUse && unknownElsewhere) return {Activity::Kind::Hold, IDS_STATUS_OTHER_SESSION, std::nullopt};
   return {};
 }
 

@@ -7,26 +7,25 @@ namespace sopora {
 namespace {
 bool CanHibernate(const PowerCapabilities& c) { return c.hibernation && c.hibernationFile; }
 
-std::string NoStandbyReason(const PowerCapabilities& c) {
-  std::string reason = "このPCはスタンバイ(S3)に対応していません";
-  if (!c.modernStandby) return reason;
-  // What does work instead: shutdown always, hibernation when it is on.
-  return reason + "(モダンスタンバイ)。" + (CanHibernate(c) ? "休止状態かシャットダウン" : "シャットダウン") +
-         "を選んでください";
+// What does work instead on a Modern Standby machine: shutdown always,
+// hibernation when it is on.
+MessageId NoStandbyReason(const PowerCapabilities& c) {
+  if (!c.modernStandby) return IDS_REASON_NO_STANDBY;
+  return CanHibernate(c) ? IDS_REASON_MODERN_STANDBY : IDS_REASON_MODERN_STANDBY_NO_HIBERNATION;
 }
 }  // namespace
 
-std::string UnavailableMethodReason(const PowerCapabilities& c, std::int32_t method) {
-  if (!c.known) return {};
+MessageId UnavailableMethodReason(const PowerCapabilities& c, std::int32_t method) {
+  if (!c.known) return 0;
   switch (static_cast<PowerMethod>(method)) {
     case PowerMethod::Standby:
-      return c.sleepStates ? std::string() : NoStandbyReason(c);
+      return c.sleepStates ? 0 : NoStandbyReason(c);
     case PowerMethod::Hibernate:
-      return CanHibernate(c) ? std::string() : "休止状態が無効です。powercfg /hibernate on で有効になります";
+      return CanHibernate(c) ? 0 : IDS_REASON_HIBERNATION_OFF;
     case PowerMethod::Shutdown:
       break;
   }
-  return {};
+  return 0;
 }
 
 }  // namespace sopora

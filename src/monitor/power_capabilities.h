@@ -5,7 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "data/messages.h"
 
 namespace sopora {
 
@@ -19,10 +20,10 @@ struct PowerCapabilities {
 };
 
 // Why the method (the Method setting) cannot be performed here, in the
-// user's words and with what they can do; empty when it can, when the
+// user's words and with what they can do; 0 when it can, when the
 // capabilities are unknown (as before they were read), and for shutdown or
 // a value outside 0 to 2. Modern Standby is not a way into standby: no
 // undocumented call is made to reach it.
-std::string UnavailableMethodReason(const PowerCapabilities& capabilities, std::int32_t method);
+MessageId UnavailableMethodReason(const PowerCapabilities& capabilities, std::int32_t method);
 
 }  // namespace sopora

@@ -1,6 +1,5 @@
 #include "monitor/power_controller.h"
 
-#include <cstdio>
 #include <iterator>
 #include <string>
 
@@ -10,19 +9,19 @@ namespace sopora {
 // action's name in the lines about a refusal or a skip.
 struct SuspendMethod {
   PowerMethod method;
-  const char* attempt;
-  const char* action;
-  const char* available;  // logged when the machine can do it again
+  MessageId attempt;
+  MessageId action;
+  MessageId available;  // logged when the machine can do it again
 };
 
 namespace {
-constexpr SuspendMethod STANDBY = {PowerMethod::Standby, "省電力状態検知のためスタンバイを試行します",
-                                   "スタンバイへの移行", "スタンバイが使えるようになりました。"};
-constexpr SuspendMethod HIBERNATION = {PowerMethod::Hibernate, "省電力状態検知のため休止状態を試行します",
-                                       "休止状態への移行", "休止状態が使えるようになりました。"};
+constexpr SuspendMethod STANDBY = {PowerMethod::Standby, IDS_LOG_STANDBY_ATTEMPT, IDS_ACTION_STANDBY,
+                                   IDS_LOG_STANDBY_AVAILABLE};
+constexpr SuspendMethod HIBERNATION = {PowerMethod::Hibernate, IDS_LOG_HIBERNATION_ATTEMPT, IDS_ACTION_HIBERNATION,
+                                       IDS_LOG_HIBERNATION_AVAILABLE};
 
 bool CanPerform(const PowerCapabilities& capabilities, PowerMethod method) {
-  return UnavailableMethodReason(capabilities, static_cast<std::int32_t>(method)).empty();
+  return UnavailableMethodReason(capabilities, static_cast<std::int32_t>(method)) == 0;
 }
 }  // namespace
 
@@ -38,20 +37,17 @@ bool PowerController::EnableShutdownPrivilege(const char* name, bool enable) {
 
 void PowerController::ShellExitWindows() { m_power.StartProcess(SHELL_SHUTDOWN_COMMAND); }
 
-void PowerController::LogRefusal(const char* action, PowerRequestResult result) {
+void PowerController::LogRefusal(MessageId action, PowerRequestResult result) {
   if (result.accepted) return;
   // Without this line the log would read as if the attempt had gone through.
-  char text[128];
-  std::snprintf(text, sizeof text, "%sに失敗しました(エラーコード=%lu)", action,
-                static_cast<unsigned long>(result.error));
-  m_log.AddLog(LOG_ERROR, text);
+  m_log.AddLog(LOG_ERROR, Message(IDS_LOG_ACTION_FAILED, {action, std::to_string(result.error)}));
 }
 
 void PowerController::Suspend(const SuspendMethod& method) {
   m_log.AddLog(LOG_WARNING, method.attempt);
   if (m_settings.Retry == 1) {
     // Monitoring runs on, so a refused attempt is tried again later.
-    m_log.AddLog(LOG_INFO, "カウンターリセット");
+    m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_monitor.RestartMonitor();
   }
   LogRefusal(method.action, m_power.Suspend(method.method == PowerMethod::Hibernate));
@@ -74,14 +70,14 @@ void PowerController::RefreshCapabilities() {
 }
 
 void PowerController::WarnIfMethodUnavailable() {
-  const std::string reason = UnavailableMethodReason(m_capabilities, m_settings.Method);
-  if (!reason.empty()) m_log.AddLog(LOG_ERROR, reason);
+  const MessageId reason = UnavailableMethodReason(m_capabilities, m_settings.Method);
+  if (reason != 0) m_log.AddLog(LOG_ERROR, reason);
 }
 
-void PowerController::SkipUnavailable(const SuspendMethod& method, const std::string& reason) {
+void PowerController::SkipUnavailable(const SuspendMethod& method, MessageId reason) {
   if (!m_unavailableLogged) {
-    m_log.AddLog(LOG_ERROR, std::string(method.action) + "は行いません。" + reason);
-    m_log.AddLog(LOG_INFO, "カウンターリセット");
+    m_log.AddLog(LOG_ERROR, Message(IDS_LOG_ACTION_SKIPPED, {method.action, reason}));
+    m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_unavailableLogged = true;
   }
   m_monitor.RestartMonitor();  // the machine is not left unmonitored
@@ -91,7 +87,7 @@ void PowerController::DoPowerAction() {
   RefreshCapabilities();  // the machine may have changed since (hibernation switched on, say)
   const PowerMethod method = static_cast<PowerMethod>(m_settings.Method);
   // Only standby and hibernation can be missing; shutdown always works.
-  if (const std::string reason = UnavailableMethodReason(m_capabilities, m_settings.Method); !reason.empty()) {
+  if (const MessageId reason = UnavailableMethodReason(m_capabilities, m_settings.Method); reason != 0) {
     SkipUnavailable(method == PowerMethod::Standby ? STANDBY : HIBERNATION, reason);
     return;
   }
@@ -114,10 +110,10 @@ void PowerController::DoPowerAction() {
   if (nt) EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, false);
 }
 
-std::string PowerController::ActionName() const {
+std::optional<PowerMethod> PowerController::PlannedMethod() const {
   if (m_settings.Method < 0 || m_settings.Method >= static_cast<std::int32_t>(std::size(METHOD_NAMES))) return {};
-  if (!UnavailableMethodReason(m_capabilities, m_settings.Method).empty()) return {};
-  return METHOD_NAMES[m_settings.Method];
+  if (UnavailableMethodReason(m_capabilities, m_settings.Method) != 0) return {};
+  return static_cast<PowerMethod>(m_settings.Method);
 }
 
 // Programs are asked to close, not forced: one with unsaved work stops the
@@ -125,13 +121,13 @@ std::string PowerController::ActionName() const {
 // stopped: Windows says so (WM_ENDSESSION FALSE), or Sopora is simply still
 // running a minute later.
 void PowerController::Shutdown(bool nt) {
-  m_log.AddLog(LOG_WARNING, "CPU負荷低下のためシャットダウンを試行します");
+  m_log.AddLog(LOG_WARNING, IDS_LOG_SHUTDOWN_ATTEMPT);
   if (!nt) {
     ShellExitWindows();
     return;
   }
   const PowerRequestResult result = m_power.ExitSession(EWX_POWEROFF_FORCEIFHUNG);
-  LogRefusal("シャットダウン", result);
+  LogRefusal(IDS_ACTION_SHUTDOWN, result);
   m_shutdownRequested = true;
   if (result.accepted) {
     m_timers.SetTimer(TIMER_SHUTDOWN_CHECK, SHUTDOWN_CHECK_MS);
@@ -144,7 +140,7 @@ void PowerController::ShutdownDidNotHappen() {
   if (!m_shutdownRequested) return;
   m_shutdownRequested = false;
   m_timers.KillTimer(TIMER_SHUTDOWN_CHECK);
-  m_log.AddLog(LOG_WARNING, "シャットダウンが中止されました。監視を再開します。");
+  m_log.AddLog(LOG_WARNING, IDS_LOG_SHUTDOWN_ABANDONED);
   m_monitor.RestartMonitor();
 }
 
@@ -158,15 +154,15 @@ void PowerController::RebootSystem() {
   EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);
   const PowerRequestResult result = m_power.ExitSession(EWX_REBOOT_FORCE);
   EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, false);
-  LogRefusal("再起動", result);
+  LogRefusal(IDS_ACTION_RESTART, result);
 }
 
 std::intptr_t PowerController::OnPowerBroadcast(std::uintptr_t event) {
   if (event <= 1) {  // PBT_APMQUERYSUSPEND, PBT_APMQUERYSTANDBY
-    m_log.AddLog(LOG_ENTERING_POWER_SAVING, "省電力状態へ移行します");
+    m_log.AddLog(LOG_ENTERING_POWER_SAVING, IDS_LOG_ENTERING_POWER_SAVING);
   } else if (event == PBT_APMRESUMESUSPEND_EVENT) {
-    m_log.AddLog(LOG_RESUMED, "省電力状態から復帰しました");
-    m_log.AddLog(LOG_INFO, "カウンターリセット");
+    m_log.AddLog(LOG_RESUMED, IDS_LOG_RESUMED_FROM_POWER_SAVING);
+    m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_monitor.RestartMonitor();
     if (m_settings.ResumeReboot == 1) OfferReboot();
   }
@@ -181,7 +177,7 @@ void PowerController::OfferReboot() {
   const bool confirmed = m_prompt.ConfirmReboot();
   m_countdownOpen = false;
   if (!confirmed) return;
-  m_log.AddLog(LOG_INFO, "オプション指定により再起動を実行します");
+  m_log.AddLog(LOG_INFO, IDS_LOG_RESTARTING);
   RebootSystem();
 }
 

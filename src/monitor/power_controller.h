@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <optional>
 
 #include "data/operation_log.h"
 #include "monitor/idle_monitor.h"
@@ -40,7 +40,7 @@ class PowerController : public PowerTransition {
   // perform is not attempted: the reason is logged (once until the settings
   // or the capabilities change) and the count starts again, as Retry would.
   void DoPowerAction() override;
-  std::string ActionName() const override;
+  std::optional<PowerMethod> PlannedMethod() const override;
 
   // Asks the machine what it can do: at start-up, when the settings dialog
   // is shown, and before every power action, since hibernation may have
@@ -69,8 +69,8 @@ class PowerController : public PowerTransition {
 
  private:
   void Suspend(const SuspendMethod& method);
-  void SkipUnavailable(const SuspendMethod& method, const std::string& reason);
-  void LogRefusal(const char* action, PowerRequestResult result);
+  void SkipUnavailable(const SuspendMethod& method, MessageId reason);
+  void LogRefusal(MessageId action, PowerRequestResult result);
   void OfferReboot();
   void Shutdown(bool nt);
   void ShutdownDidNotHappen();

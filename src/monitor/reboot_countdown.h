@@ -2,6 +2,8 @@
 // restart goes ahead unless the user cancelled.
 #pragma once
 
+#include "data/messages.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,7 +19,7 @@ class CountdownView {
   virtual ~CountdownView() = default;
   virtual void SetProgressRange(int low, int high) = 0;
   virtual void SetProgressPos(int position) = 0;
-  virtual void SetRemainText(const std::string& text) = 0;  // CP932
+  virtual void SetRemainText(const Message& text) = 0;
   virtual void StartTimer(unsigned id, unsigned periodMs) = 0;
   virtual void Beep(std::uint32_t type) = 0;
   virtual void EndDialog(int result) = 0;
@@ -37,6 +39,7 @@ class RebootCountdown {
   bool m_ended = false;
 };
 
-std::string FormatRemainingTime(std::int32_t seconds);
+// "残り時間【n】秒".
+Message RemainingTime(std::int32_t seconds);
 
 }  // namespace sopora

@@ -10,7 +10,6 @@ namespace {
 // Whether tick count `a` is later than `b`; tick counts wrap after 49 days.
 bool Later(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) > 0; }
 
-const std::string INPUT = "入力あり";
 }  // namespace
 
 bool IsPointerJitter(std::optional<ScreenPoint> previous, std::optional<ScreenPoint> now) {
@@ -40,8 +39,8 @@ Activity UserInput::Ask() {
   if (lastInput) m_previousLastInput = lastInput;
   m_previousCursor = cursor;
 
-  if (unheard) return {Activity::Kind::Input, INPUT, "フックで検知できない入力を検知しました"};
-  if (reported) return {Activity::Kind::Input, INPUT, ""};  // the hooks' own reports log nothing
+  if (unheard) return {Activity::Kind::Input, IDS_STATUS_INPUT, IDS_LOG_UNHEARD_INPUT};
+  if (reported) return {Activity::Kind::Input, IDS_STATUS_INPUT, std::nullopt};  // the hooks' own reports log nothing
   return {};
 }
 

@@ -235,7 +235,9 @@ class SoporaProcess {
     if (!waitForWindow) return true;
     return WaitForFrame() && WaitFor([&] {
       const auto lines = Log();  // the tray line ends the usual start-up; a warning may follow it
-      return std::find(lines.begin(), lines.end(), LogLine{0, "タスクトレイにアイコンを登録しました"}) != lines.end();
+      return std::any_of(lines.begin(), lines.end(), [](const LogLine& line) {
+        return line == LogLine{0, "タスクトレイにアイコンを登録しました"} || line == LogLine{0, "Notification area icon added"};
+      });
     });
   }
 

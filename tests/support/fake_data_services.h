@@ -15,6 +15,7 @@
 #include "data/ini_store.h"
 #include "data/notifier.h"
 #include "monitor/window_source.h"
+#include "support/rc_catalog.h"
 
 namespace sopora {
 
@@ -163,8 +164,8 @@ inline std::unique_ptr<OutputFile> FakeFileSystem::Create(const DataPath& path) 
 
 class RecordingNotifier : public Notifier {
  public:
-  std::vector<std::string> shown;
-  void ShowWarning(const std::string& text) override { shown.push_back(text); }
+  std::vector<std::string> shown;  // as a Japanese user reads them
+  void ShowWarning(const Message& message) override { shown.push_back(rc::InJapanese(message)); }
 };
 
 // Keys per section in first-write order, and every write in call order.

@@ -1,6 +1,7 @@
 // One recorder for every seam of the monitoring engine: each call becomes a
 // line in one ordered list, so a test states a whole scenario as "these
-// calls, in this order".
+// calls, in this order". Messages are recorded as a Japanese user reads
+// them.
 #pragma once
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "monitor/power_api.h"
 #include "monitor/power_controller.h"
 #include "monitor/reboot_countdown.h"
+#include "support/rc_catalog.h"
 
 namespace sopora {
 
@@ -36,7 +38,7 @@ class EngineRecorder : public MonitorTimers,
   std::int32_t disk = 0;
   bool exceptionWindow = false;
   std::string exceptionTitle = "無題 - メモ帳";
-  std::string actionName = "スタンバイ";
+  std::optional<PowerMethod> plannedMethod = PowerMethod::Standby;
   bool notificationTaken = true;
   bool nt = true;
   PowerCapabilities capabilities;  // unknown unless a test says otherwise
@@ -75,8 +77,8 @@ class EngineRecorder : public MonitorTimers,
   void ShowNormalIcon() override { Record("ShowNormalIcon"); }
   void ShowPausedIcon() override { Record("ShowPausedIcon"); }
   void ShowExceptIcon() override { Record("ShowExceptIcon"); }
-  bool ShowNotification(const std::string& title, const std::string& text) override {
-    Record("ShowNotification " + title + " " + text);
+  bool ShowNotification(const Message& text) override {
+    Record("ShowNotification " + rc::InJapanese(text));
     return notificationTaken;
   }
   // LiveDisplay
@@ -85,7 +87,8 @@ class EngineRecorder : public MonitorTimers,
     Run(duringUpdateMeters);
   }
   // OperationLog
-  void AddLog(std::int32_t kind, std::string text) override {
+  void AddLog(std::int32_t kind, const Message& message) override {
+    const std::string text = rc::InJapanese(message);
     Record("AddLog " + std::to_string(kind) + " " + text);
     logLines.emplace_back(kind, text);
   }
@@ -94,7 +97,7 @@ class EngineRecorder : public MonitorTimers,
     Record("DoPowerAction");
     Run(duringPowerAction);
   }
-  std::string ActionName() const override { return actionName; }
+  std::optional<PowerMethod> PlannedMethod() const override { return plannedMethod; }
   // PowerApi
   bool IsNtPlatform() override { return nt; }
   PowerCapabilities QueryCapabilities() override {
@@ -127,7 +130,7 @@ class EngineRecorder : public MonitorTimers,
     Record("SetProgressRange " + std::to_string(low) + " " + std::to_string(high));
   }
   void SetProgressPos(int position) override { Record("SetProgressPos " + std::to_string(position)); }
-  void SetRemainText(const std::string& text) override { Record("SetRemainText " + text); }
+  void SetRemainText(const Message& text) override { Record("SetRemainText " + rc::InJapanese(text)); }
   void StartTimer(unsigned id, unsigned periodMs) override {
     Record("StartTimer " + std::to_string(id) + " " + std::to_string(periodMs));
   }

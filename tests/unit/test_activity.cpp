@@ -16,6 +16,9 @@
 namespace sopora {
 namespace {
 
+// What a Japanese user reads of an optional line; empty for none.
+std::string Said(const std::optional<Message>& message) { return message ? rc::InJapanese(*message) : ""; }
+
 constexpr std::int64_t SECOND = 10'000'000;  // in the 100 ns units Windows reports
 constexpr std::int64_t NOW = 1'000'000 * SECOND;
 
@@ -81,8 +84,8 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
     windows.sessions = std::vector<SessionInfo>{c.own, c.now};
     const Activity activity = sessions.Ask();
     EXPECT_EQ(activity.kind, c.kind) << c.name;
-    EXPECT_EQ(activity.status, c.kind == Kind::None ? "" : "他のセッションで操作中") << c.name;
-    EXPECT_EQ(activity.endsRun, c.kind == Kind::Busy ? "他のセッションでの操作を検知しました" : "") << c.name;
+    EXPECT_EQ(Said(activity.status), c.kind == Kind::None ? "" : "他のセッションで操作中") << c.name;
+    EXPECT_EQ(Said(activity.endsRun), c.kind == Kind::Busy ? "他のセッションでの操作を検知しました" : "") << c.name;
   }
   ScriptedSessions unanswered;
   unanswered.sessions.reset();  // Windows cannot be asked: as before
@@ -141,8 +144,8 @@ TEST(UserInputTest, InputTheHooksDidNotHearCountsUnlessItIsPointerJitter) {
     windows.cursor = ScreenPoint{100 + c.moved.x, 100 + c.moved.y};
     const Activity activity = input.Ask();
     EXPECT_EQ(activity.kind, c.kind) << c.name;
-    EXPECT_EQ(activity.endsRun, c.line) << c.name;
-    EXPECT_EQ(activity.status, c.kind == Kind::Input ? "入力あり" : "") << c.name;
+    EXPECT_EQ(Said(activity.endsRun), c.line) << c.name;
+    EXPECT_EQ(Said(activity.status), c.kind == Kind::Input ? "入力あり" : "") << c.name;
     EXPECT_EQ(input.Ask().kind, Kind::None) << c.name << ": told once";
   }
 }
@@ -186,8 +189,8 @@ TEST(KeepAwakeRequestsTest, ADisplayOrSystemRequestHoldsTheMachineAwakeWhenAsked
     settings.Requests = c.requests;
     const Activity activity = KeepAwakeRequests(windows, settings).Ask();
     EXPECT_EQ(activity.kind, c.kind) << c.name;
-    EXPECT_EQ(activity.status, c.status) << c.name;
-    EXPECT_EQ(activity.endsRun, c.line) << c.name;
+    EXPECT_EQ(Said(activity.status), c.status) << c.name;
+    EXPECT_EQ(Said(activity.endsRun), c.line) << c.name;
     EXPECT_EQ(windows.asked, c.requests == 1 ? 1 : 0) << c.name << ": off means not even asked";
   }
 }
@@ -221,12 +224,11 @@ class ActivityTickTest : public ::testing::Test {
   }
 };
 
-const Activity SESSION_BUSY{Activity::Kind::Busy, "他のセッションで操作中", "他のセッションでの操作を検知しました"};
-const Activity SESSION_UNKNOWN{Activity::Kind::Hold, "他のセッションで操作中", ""};
-const Activity DISPLAY_REQUEST{Activity::Kind::Busy, "アプリの要求：ディスプレイ",
-                               "アプリの省電力抑止要求を検知しました（ディスプレイ）"};
-const Activity UNHEARD{Activity::Kind::Input, "入力あり", "フックで検知できない入力を検知しました"};
-const Activity HOOKS{Activity::Kind::Input, "入力あり", ""};
+const Activity SESSION_BUSY{Activity::Kind::Busy, IDS_STATUS_OTHER_SESSION, IDS_LOG_OTHER_SESSION};
+const Activity SESSION_UNKNOWN{Activity::Kind::Hold, IDS_STATUS_OTHER_SESSION, std::nullopt};
+const Activity DISPLAY_REQUEST{Activity::Kind::Busy, IDS_STATUS_DISPLAY_REQUEST, IDS_LOG_DISPLAY_REQUEST};
+const Activity UNHEARD{Activity::Kind::Input, IDS_STATUS_INPUT, IDS_LOG_UNHEARD_INPUT};
+const Activity HOOKS{Activity::Kind::Input, IDS_STATUS_INPUT, std::nullopt};
 
 // What holds the count, the first that applies, asked before the meters
 // are drawn (the display reads it there).
@@ -262,7 +264,7 @@ TEST_F(ActivityTickTest, TheStatusLineNamesTheFirstThingThatHoldsTheCount) {
     world.cpu = c.cpu;
     world.network = c.network;
     std::string seenByDisplay;
-    world.duringUpdateMeters = [&] { seenByDisplay = monitor.Status().line; };
+    world.duringUpdateMeters = [&] { seenByDisplay = rc::InJapanese(monitor.Status().line); };
     Tick();
     EXPECT_EQ(seenByDisplay, c.line) << c.name;
   }
@@ -312,23 +314,23 @@ TEST_F(ActivityTickTest, ALongRunEndedByANewSignalLeavesOneLine) {
 // seconds away; input starts a new run with a warning of its own.
 TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
   const std::string warning =
-      "ShowNotification Sopora まもなくスタンバイに移行します。マウスかキーボードを操作すると取り消されます。";
+      "ShowNotification まもなくスタンバイに移行します。マウスかキーボードを操作すると取り消されます。";
   struct Case {
     const char* name;
     std::int32_t maxTime, interval, warn;
-    std::string action;
+    std::optional<PowerMethod> method;
     int atCount;  // the count after which it shows; 0: never
   };
   const Case cases[] = {
-      {"five minutes, a minute ahead", 5, 1, 60, "スタンバイ", 240},
-      {"ten-second ticks", 5, 10, 60, "スタンバイ", 24},
-      {"a run shorter than the warning: at once", 1, 10, 120, "スタンバイ", 1},
-      {"Warn=0: none", 5, 1, 0, "スタンバイ", 0},
-      {"no action would be attempted: none", 5, 1, 60, "", 0},
+      {"five minutes, a minute ahead", 5, 1, 60, PowerMethod::Standby, 240},
+      {"ten-second ticks", 5, 10, 60, PowerMethod::Standby, 24},
+      {"a run shorter than the warning: at once", 1, 10, 120, PowerMethod::Standby, 1},
+      {"Warn=0: none", 5, 1, 0, PowerMethod::Standby, 0},
+      {"no action would be attempted: none", 5, 1, 60, std::nullopt, 0},
   };
   for (const Case& c : cases) {
     settings.Warn = c.warn;
-    world.actionName = c.action;
+    world.plannedMethod = c.method;
     Start(c.maxTime, c.interval);
     const int target = monitor.TargetTicks();
     int shownAt = 0;
@@ -348,7 +350,7 @@ TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
   // The shell did not take it (its taskbar was being recreated): the next
   // tick tries again.
   settings.Warn = 60;
-  world.actionName = "スタンバイ";
+  world.plannedMethod = PowerMethod::Standby;
   Start(1, 10);
   world.notificationTaken = false;
   Tick();

@@ -629,6 +629,7 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     EXPECT_EQ(paths.logFile.string(), c.dataFolder + "Sopora.dat") << c.name;
     EXPECT_EQ(paths.wndFile.string(), c.dataFolder + "SoporaWnd.dat") << c.name;
     EXPECT_EQ(paths.helpFile.string(), c.helpFolder + "Help\\index.htm") << c.name;
+    EXPECT_EQ(paths.englishHelpFile.string(), c.helpFolder + "Help\\index-en.htm") << c.name;
     EXPECT_EQ(folders.copied, c.copied) << c.name;
     EXPECT_EQ(paths.writable, c.dataWritable) << c.name;
   }

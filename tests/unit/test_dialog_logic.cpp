@@ -6,6 +6,7 @@
 #include "dialogs/except_list_logic.h"
 #include "dialogs/settings_logic.h"
 #include "monitor/idle_monitor.h"
+#include "support/rc_catalog.h"
 
 namespace sopora {
 namespace {
@@ -81,8 +82,8 @@ std::vector<std::string> Titles(const std::vector<ExceptWndEntry>& entries) {
 }
 
 TEST(SettingsLogicTest, WhatTheMethodListAndItsMessageShow) {
-  EXPECT_EQ(MethodListText(1, true), "休止状態（このPCでは使えません）");
-  EXPECT_EQ(MethodListText(2, false), "シャットダウン");
+  EXPECT_EQ(rc::InJapanese(MethodListText(1, true)), "休止状態（このPCでは使えません）");
+  EXPECT_EQ(rc::InJapanese(MethodListText(2, false)), "シャットダウン");
   struct Case {
     std::string text, lines;
   };
@@ -91,6 +92,9 @@ TEST(SettingsLogicTest, WhatTheMethodListAndItsMessageShow) {
        "休止状態が無効です。\npowercfg /hibernate on で有効になります"},
       {"このPCはスタンバイ(S3)に対応していません", "このPCはスタンバイ(S3)に対応していません"},
       {"一。二。", "一。\n二。"},  // no empty line at the end
+      {"Hibernation is off. powercfg /hibernate on switches it on",
+       "Hibernation is off.\npowercfg /hibernate on switches it on"},
+      {"(S3). Choose. ", "(S3).\nChoose. "},
       {"\x81\x81\x42", "\x81\x81\x42"},  // a trail byte 0x81 before 'B' is no full stop
   };
   for (const Case& c : cases) EXPECT_EQ(OneSentencePerLine(c.text), c.lines) << c.text;

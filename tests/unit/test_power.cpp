@@ -317,7 +317,7 @@ TEST_F(PowerTest, AnActionThatBecomesPossibleIsAnnouncedAndTakenWithoutARestart)
     running.DoPowerAction();
     Calls expected{"QueryCapabilities"};
     expected.insert(expected.end(), c.announced.begin(), c.announced.end());
-    const bool hibernates = UnavailableMethodReason(c.after.capabilities, 1).empty();
+    const bool hibernates = UnavailableMethodReason(c.after.capabilities, 1) == 0;
     if (hibernates) expected.insert(expected.end(), {"AdjustPrivilege SeShutdownPrivilege on"});
     ASSERT_GE(world.calls.size(), expected.size()) << name;
     EXPECT_EQ(Calls(world.calls.begin(), world.calls.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected)
@@ -346,7 +346,7 @@ TEST_F(PowerTest, TheStartUpWarningNamesTheConfiguredMethodOnly) {
     ASSERT_EQ(world.logLines.size(), c.warned ? 1u : 0u) << c.profile.name << " " << c.method;
     if (c.warned) {
       EXPECT_EQ(world.logLines[0],
-                std::make_pair(2, UnavailableMethodReason(c.profile.capabilities, c.method)));
+                std::make_pair(2, rc::InJapanese(UnavailableMethodReason(c.profile.capabilities, c.method))));
     }
   }
 }

@@ -26,7 +26,7 @@ TEST(SettingsTest, KeysAreReadInTheirFixedOrder) {
   ReadMonitorSettings(ini);
   EXPECT_EQ(ini.reads, (std::vector<std::string>{"CPUBorder", "NETBorder", "DISKBorder", "MAXTime", "Interval",
                                                  "Method", "ResumeReboot", "Retry", "Network", "Disk", "Requests",
-                                                 "Warn"}));
+                                                 "Warn", "Language"}));
 }
 
 TEST(SettingsTest, RepairTable) {
@@ -119,8 +119,10 @@ TEST(SettingsTest, TheLaterKeysAreReadAsTextAndWrittenOnlyWhereTheyBelong) {
       {"Warn not a number", {{"Warn", "1分"}}, 0, 60, std::nullopt, {{"Warn", "60"}}},
       {"Warn empty", {{"Warn", ""}}, 0, 60, std::nullopt, {{"Warn", "60"}}},
       {"Warn beyond a day", {{"Warn", "99999999999"}}, 0, 86400, std::nullopt, {{"Warn", "86400"}}},
-      {"both, in their order", {{"Warn", "30"}, {"Requests", "1"}}, 1, 30, std::nullopt,
-       {{"Requests", "1"}, {"Warn", "30"}}},
+      {"Language as written, even one Sopora does not speak", {{"Language", "fr"}}, 0, 60, std::nullopt,
+       {{"Language", "fr"}}},
+      {"all three, in their order", {{"Language", "en"}, {"Warn", "30"}, {"Requests", "1"}}, 1, 30, std::nullopt,
+       {{"Requests", "1"}, {"Warn", "30"}, {"Language", "en"}}},
   };
   for (const Case& c : cases) {
     FakeIniStore ini;
