@@ -1,12 +1,14 @@
 // Reads the lines of a list view, and the text of a tooltip, that belong to
 // another process: the text buffer has to live in that process, so it is
-// allocated there.
+// allocated there. Notification balloons are such tooltips.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/text_win.h"
 
@@ -65,6 +67,24 @@ inline std::string RemoteTooltipText(HWND tooltip) {
   }
   CloseHandle(process);
   return text;
+}
+
+// The tooltip windows of the notification area (the shell draws balloons
+// with them) and their texts.
+inline BOOL CALLBACK CollectBalloonText(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring_view(name) == L"tooltips_class32" && IsWindowVisible(window) &&
+      (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON)) {
+    reinterpret_cast<std::vector<std::string>*>(found)->push_back(RemoteTooltipText(window));
+  }
+  return TRUE;
+}
+
+inline std::vector<std::string> BalloonTexts() {
+  std::vector<std::string> texts;
+  EnumWindows(CollectBalloonText, reinterpret_cast<LPARAM>(&texts));
+  return texts;
 }
 
 inline int ListViewCount(HWND list) {

@@ -153,24 +153,6 @@ TEST(ActivityE2e, AProgramsDisplayRequestHoldsStandbyOnlyWithTheSetting) {
   EXPECT_TRUE(ControlText(again, IDC_STATUS_LINE).starts_with("監視中（省電力まで ")) << ControlText(again, IDC_STATUS_LINE);
 }
 
-// The tooltip windows of the notification area (the shell draws balloons
-// with them) and their texts.
-BOOL CALLBACK CollectBalloonText(HWND window, LPARAM found) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (std::wstring_view(name) == L"tooltips_class32" && IsWindowVisible(window) &&
-      (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON)) {
-    reinterpret_cast<std::vector<std::string>*>(found)->push_back(RemoteTooltipText(window));
-  }
-  return TRUE;
-}
-
-std::vector<std::string> BalloonTexts() {
-  std::vector<std::string> texts;
-  EnumWindows(CollectBalloonText, reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
 // A user reading without touching anything is idle: a minute before the
 // standby the tray icon says so, and any input would start the count again.
 // (Run with a notification area of its own: see NotificationE2e in CMake.)
