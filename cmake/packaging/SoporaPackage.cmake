@@ -17,21 +17,41 @@ else()
 endif()
 set(SOPORA_PACKAGE_NAME Sopora-${SOPORA_PACKAGE_VERSION}-${SOPORA_PACKAGE_ARCH})
 
-# The user guide and the pictures it shows: only those it names, so that a
-# picture the page needs and the build lacks stops the configuration.
-set(help_page ${PROJECT_SOURCE_DIR}/docs/help/index.htm)
-set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${help_page})
-file(READ ${help_page} help_text)
-string(REGEX MATCHALL "src=\"images/[^\"]+\"" help_pictures "${help_text}")
-list(TRANSFORM help_pictures REPLACE "src=\"images/([^\"]+)\"" "${PROJECT_SOURCE_DIR}/docs/screenshots/\\1")
-list(REMOVE_DUPLICATES help_pictures)
-foreach(picture IN LISTS help_pictures)
-  if(NOT EXISTS ${picture})
-    message(FATAL_ERROR "docs/help/index.htm shows ${picture}, which does not exist")
-  endif()
+# The user guide, in Japanese (index.htm) and in English (index-en.htm), and
+# the pictures each page shows: only those it names, so that a picture a
+# page needs and the build lacks stops the configuration. A page's
+# images/<path> is docs/screenshots/<path> and is installed as
+# Help/images/<path>, its subfolder kept: the English pictures have the
+# names of the Japanese ones, in images/en.
+function(sopora_install_help_page name)
+  set(page ${PROJECT_SOURCE_DIR}/docs/help/${name})
+  set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${page})
+  file(READ ${page} text)
+  string(REGEX MATCHALL "src=\"images/[^\"]+\"" pictures "${text}")
+  list(TRANSFORM pictures REPLACE "src=\"images/([^\"]+)\"" "\\1")
+  list(REMOVE_DUPLICATES pictures)
+  foreach(picture IN LISTS pictures)
+    # A picture named by a path that climbs out of images/ would be installed
+    # outside the help folder, over the program's own files.
+    if(picture MATCHES "(^|[/\\\\])\\.\\.([/\\\\]|$)")
+      message(FATAL_ERROR "docs/help/${name} shows images/${picture}, which is outside images/")
+    endif()
+    set(source ${PROJECT_SOURCE_DIR}/docs/screenshots/${picture})
+    if(NOT EXISTS ${source})
+      message(FATAL_ERROR "docs/help/${name} shows images/${picture}, but ${source} does not exist")
+    endif()
+    set(destination Help/images)
+    cmake_path(GET picture PARENT_PATH folder)
+    if(folder)
+      string(APPEND destination /${folder})
+    endif()
+    install(FILES ${source} DESTINATION ${destination})
+  endforeach()
+  install(FILES ${page} DESTINATION Help)
+endfunction()
+foreach(page index.htm index-en.htm)
+  sopora_install_help_page(${page})
 endforeach()
-install(FILES ${help_page} DESTINATION Help)
-install(FILES ${help_pictures} DESTINATION Help/images)
 
 # What Sopora is, how to start it, its licence: UTF-8 with a byte order mark
 # and CRLF, so that Notepad shows the Japanese on every Windows.

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # One architecture's release packages, as a user unpacks them: the ZIP holds
-# exactly the program, its hook library, the read-me and the help page with
-# the pictures it shows; the binaries (and the installer) are of that
-# architecture and carry no debug information; the hook library imports
-# only kernel32 and user32 and stays small; every link and picture of the
-# help page resolves inside the package.
+# exactly the program, its hook library, the read-me and the help pages,
+# Japanese and English, with the pictures each shows (the English ones in
+# images/en, named as the Japanese ones); the binaries (and the installer)
+# are of that architecture and carry no debug information; the hook library
+# imports only kernel32 and user32 and stays small; every link and picture
+# of the help pages resolves inside the package.
 #
 # check_package.sh <release folder> <version> win64|win32
 set -uo pipefail
@@ -26,18 +27,31 @@ fail() { echo "FAIL ($arch): $*" >&2; status=1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work" || { echo "FAIL: $zip does not unpack" >&2; exit 1; }
-page=$work/Help/index.htm
-[ -f "$page" ] || { echo "FAIL ($arch): no Help/index.htm in the ZIP" >&2; exit 1; }
+pages=(index.htm index-en.htm)
+for name in "${pages[@]}"; do
+  [ -f "$work/Help/$name" ] || { echo "FAIL ($arch): no Help/$name in the ZIP" >&2; exit 1; }
+done
+# The pictures a page shows, as paths under Help/images.
+pictures_of() { grep -o 'src="images/[^"]*"' "$work/Help/$1" | sed 's/^src="images\/\(.*\)"$/\1/' | sort -u; }
 
 # Exactly these files, and no others (no test programs or stand-ins).
 expected=$({
-  printf '%s\n' Sopora.exe SoporaHook.dll Readme.txt Help/index.htm
-  grep -o 'src="images/[^"]*"' "$page" | sed 's/^src="\(.*\)"$/Help\/\1/'
+  printf '%s\n' Sopora.exe SoporaHook.dll Readme.txt
+  for name in "${pages[@]}"; do
+    echo "Help/$name"
+    pictures_of "$name" | sed 's/^/Help\/images\//'
+  done
 } | sort -u)
 actual=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
 [ "$actual" = "$expected" ] || fail "the ZIP holds other files than expected:
 $(diff <(echo "$expected") <(echo "$actual"))"
 if grep -qi 'pdh' <<<"$actual"; then fail "the ZIP holds a stand-in pdh library"; fi
+# The English page shows the English screenshots of what the Japanese one
+# shows, and none of the Japanese ones.
+japanese_pictures=$(pictures_of index.htm | sed 's/^/en\//')
+english_pictures=$(pictures_of index-en.htm)
+[ "$english_pictures" = "$japanese_pictures" ] || fail "the English help page does not show the English pictures of the Japanese one:
+$(diff <(echo "$japanese_pictures") <(echo "$english_pictures"))"
 
 for binary in "$work/Sopora.exe" "$work/SoporaHook.dll" "$installer"; do
   name=${binary##*/}
@@ -61,15 +75,23 @@ imports=$($objdump -p "$work/SoporaHook.dll" | awk '/DLL Name:/ { print toupper(
 hook_size=$(stat -c %s "$work/SoporaHook.dll")
 [ "$hook_size" -le 16384 ] || fail "SoporaHook.dll is $hook_size bytes, more than 16 KB"
 
-# Every reference of the help page: anchors name an id of the page; other
-# references are files inside the package.
-while read -r reference; do
-  case $reference in
-    '#'*) grep -qF "id=\"${reference#\#}\"" "$page" || fail "the help page links to a missing anchor $reference" ;;
-    *:*) fail "the help page refers outside the package: $reference" ;;
-    *) [ -f "$work/Help/${reference%%#*}" ] || fail "the help page refers to a missing file $reference" ;;
-  esac
-done < <(grep -o -E '(href|src)="[^"]*"' "$page" | sed -E 's/^(href|src)="(.*)"$/\2/' | sort -u)
+# Every reference of each help page is a file inside the package (the page
+# itself when it is only an anchor), and an anchor names an id of that file.
+for name in "${pages[@]}"; do
+  while read -r reference; do
+    file=${reference%%#*}
+    anchor=${reference#"$file"}
+    case $file in
+      *:*) fail "Help/$name refers outside the package: $reference"; continue ;;
+    esac
+    target=$work/Help/${file:-$name}
+    if [ ! -f "$target" ]; then
+      fail "Help/$name refers to a missing file $reference"
+    elif [ -n "$anchor" ] && ! grep -qF "id=\"${anchor#\#}\"" "$target"; then
+      fail "Help/$name links to a missing anchor $reference"
+    fi
+  done < <(grep -o -E '(href|src)="[^"]*"' "$work/Help/$name" | sed -E 's/^(href|src)="(.*)"$/\2/' | sort -u)
+done
 
 [ $status -eq 0 ] && echo "Sopora-$version-$arch: ZIP and installer as expected (SoporaHook.dll $hook_size bytes)"
 exit $status

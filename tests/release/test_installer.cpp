@@ -314,7 +314,14 @@ TEST_F(InstallerE2e, ASilentInstallPutsSoporaInPlaceAndItStartsFromThere) {
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(SortedNamesIn(Folder()),
             (std::vector<std::wstring>{L"Help", L"Readme.txt", L"Sopora.exe", L"SoporaHook.dll", L"Uninstall.exe"}));
-  EXPECT_TRUE(std::filesystem::exists(File(L"Help\\index.htm")));
+  // The user guide in Japanese and in English, each page with its own
+  // pictures: the English screenshots in a folder of their own, under the
+  // names of the Japanese ones.
+  EXPECT_EQ(SortedNamesIn(File(L"Help")), (std::vector<std::wstring>{L"images", L"index-en.htm", L"index.htm"}));
+  std::vector<std::wstring> japanesePictures = SortedNamesIn(File(L"Help\\images"));
+  EXPECT_EQ(std::erase(japanesePictures, L"en"), 1u);
+  EXPECT_FALSE(japanesePictures.empty());
+  EXPECT_EQ(SortedNamesIn(File(L"Help\\images\\en")), japanesePictures);
 
   const std::wstring program = File(L"Sopora.exe").native();
   EXPECT_EQ(ShortcutTarget(StartMenuShortcut()), program);
