@@ -14,25 +14,27 @@
 
 namespace sopora::e2e {
 
-inline std::string RemoteListViewText(HWND list, int item, int subItem) {
+// Sends `window` (of another process) a request whose text buffer lives in
+// that process, and returns the text the window put there. `fill` points
+// the request at the buffer.
+template <class Request, class Fill>
+std::string RemoteText(HWND window, UINT message, WPARAM wParam, Fill fill) {
   DWORD processId = 0;
-  GetWindowThreadProcessId(list, &processId);
+  GetWindowThreadProcessId(window, &processId);
   const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
   if (!process) return {};
-  constexpr SIZE_T TEXT_CHARS = 512;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + TEXT_CHARS * sizeof(wchar_t),
+  constexpr SIZE_T TEXT_CHARS = 1024;
+  // Committed pages are zero: a request the window ignores reads as "".
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(Request) + TEXT_CHARS * sizeof(wchar_t),
                                 MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   std::string text;
   if (remote) {
-    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
-    LVITEMW request{};
-    request.iSubItem = subItem;
-    request.pszText = remoteText;
-    request.cchTextMax = TEXT_CHARS;
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(Request));
+    Request request{};
+    fill(request, remoteText, static_cast<int>(TEXT_CHARS));
     WriteProcessMemory(process, remote, &request, sizeof request, nullptr);
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(remote),
-                        SMTO_NORMAL, 10000, &ignored);
+    SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 10000, &ignored);
     wchar_t local[TEXT_CHARS] = {};
     ReadProcessMemory(process, remoteText, local, sizeof local - sizeof(wchar_t), nullptr);
     text = NarrowCp932(local);
@@ -42,31 +44,21 @@ inline std::string RemoteListViewText(HWND list, int item, int subItem) {
   return text;
 }
 
+inline std::string RemoteListViewText(HWND list, int item, int subItem) {
+  return RemoteText<LVITEMW>(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                             [&](LVITEMW& request, wchar_t* buffer, int chars) {
+                               request.iSubItem = subItem;
+                               request.pszText = buffer;
+                               request.cchTextMax = chars;
+                             });
+}
+
 // The text of a tooltip window's first tool (a notification balloon's text).
 inline std::string RemoteTooltipText(HWND tooltip) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(tooltip, &processId);
-  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-  if (!process) return {};
-  constexpr SIZE_T TEXT_CHARS = 1024;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + TEXT_CHARS * sizeof(wchar_t),
-                                MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  std::string text;
-  if (remote) {
-    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TTTOOLINFOW));
-    TTTOOLINFOW request{};
+  return RemoteText<TTTOOLINFOW>(tooltip, TTM_ENUMTOOLSW, 0, [](TTTOOLINFOW& request, wchar_t* buffer, int) {
     request.cbSize = sizeof request;
-    request.lpszText = remoteText;
-    WriteProcessMemory(process, remote, &request, sizeof request, nullptr);
-    DWORD_PTR found = 0;
-    SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 10000, &found);
-    wchar_t local[TEXT_CHARS] = {};
-    if (found) ReadProcessMemory(process, remoteText, local, sizeof local - sizeof(wchar_t), nullptr);
-    text = NarrowCp932(local);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  return text;
+    request.lpszText = buffer;
+  });
 }
 
 // The tooltip windows of the notification area (the shell draws balloons
