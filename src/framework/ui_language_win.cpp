@@ -12,26 +12,23 @@ LANGID LanguageId(UiLanguage language) {
                                           : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 }
 
+const void* ResourceIn(UiLanguage language, LPCWSTR type, LPCWSTR name) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  const HRSRC found = FindResourceExW(module, type, name, LanguageId(language));
+  const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  return loaded ? LockResource(loaded) : nullptr;
+}
+
 // The resource in the chosen language, else in Japanese.
 const void* FindUiResource(LPCWSTR type, LPCWSTR name) {
-  const HMODULE module = GetModuleHandleW(nullptr);
-  for (const UiLanguage language : {g_language, UiLanguage::Japanese}) {
-    const HRSRC found = FindResourceExW(module, type, name, LanguageId(language));
-    if (!found) continue;
-    const HGLOBAL loaded = LoadResource(module, found);
-    if (loaded) return LockResource(loaded);
-  }
-  return nullptr;
+  const void* resource = ResourceIn(g_language, type, name);
+  return resource ? resource : ResourceIn(UiLanguage::Japanese, type, name);
 }
 
 // A string table resource holds sixteen strings, each a length and that
 // many UTF-16 units; an empty one is a string that does not exist.
 std::wstring StringIn(UiLanguage language, UINT id) {
-  const HMODULE module = GetModuleHandleW(nullptr);
-  const HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1),
-                                      LanguageId(language));
-  const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-  const auto* entry = static_cast<const WCHAR*>(loaded ? LockResource(loaded) : nullptr);
+  const auto* entry = static_cast<const WCHAR*>(ResourceIn(language, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1)));
   if (!entry) return {};
   for (UINT index = 0; index < id % 16; ++index) entry += 1 + *entry;
   return std::wstring(entry + 1, *entry);
