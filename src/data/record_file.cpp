@@ -20,15 +20,11 @@ const Bytes VERSION_ONLY{DATA_FILE_VERSION};
 }  // namespace
 
 DataPath KeptAsidePath(const DataPath& path, const SystemTime& time, int attempt) {
-  char suffix[48];
-  if (attempt <= 1) {
-    std::snprintf(suffix, sizeof suffix, ".%04u%02u%02u-%02u%02u%02u.old", time.wYear, time.wMonth, time.wDay,
-                  time.wHour, time.wMinute, time.wSecond);
-  } else {
-    std::snprintf(suffix, sizeof suffix, ".%04u%02u%02u-%02u%02u%02u_%d.old", time.wYear, time.wMonth, time.wDay,
-                  time.wHour, time.wMinute, time.wSecond, attempt);
-  }
-  return WithSuffix(path, suffix);
+  char stamp[80];
+  std::snprintf(stamp, sizeof stamp, ".%04u%02u%02u-%02u%02u%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
+                time.wMinute, time.wSecond);
+  const std::string number = attempt > 1 ? "_" + std::to_string(attempt) : "";
+  return WithSuffix(path, (stamp + number + ".old").c_str());
 }
 
 RecordFile::RecordFile(FileSystem& files, Notifier& notifier, Clock& clock, DataPath path,
@@ -97,13 +93,11 @@ LoadOutcome RecordFile::Report(LoadOutcome outcome) {
 }
 
 void RecordFile::Remember(Bytes content) {
-  m_known = true;
   m_content = std::move(content);
   m_stamp = m_files.Stamp(m_path);
 }
 
 void RecordFile::Forget() {
-  m_known = false;
   m_content.clear();
   m_stamp.reset();
 }
@@ -132,7 +126,7 @@ RewriteResult RecordFile::Rewrite(const Compose& compose, bool refuseChangesElse
 std::optional<Bytes> RecordFile::ReadCurrent(bool& exists) {
   exists = m_files.Exists(m_path);
   if (!exists) return VERSION_ONLY;
-  if (m_known && m_stamp && m_files.Stamp(m_path) == m_stamp) return m_content;
+  if (m_stamp && m_files.Stamp(m_path) == m_stamp) return m_content;
 
   FileContent read = m_files.ReadForUpdate(m_path, m_layout.maxBytes);
   switch (read.status) {

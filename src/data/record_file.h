@@ -134,9 +134,8 @@ class RecordFile {
   RecordFileLayout m_layout;
   bool m_createWhenMissing;
 
-  // The file as this instance last read or wrote it, and its stamp then;
-  // unknown after a load that could not read it.
-  bool m_known = false;
+  // The file as this instance last read or wrote it, and its stamp then
+  // (none after a load that could not read it).
   Bytes m_content;
   std::optional<FileStamp> m_stamp;
 };
