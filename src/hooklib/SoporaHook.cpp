@@ -1,20 +1,22 @@
 #include "hooklib/SoporaHook.h"
 
-#include "hooklib/listener_record.h"
+#include <atomic>
+#include <optional>
 
-using sopora::ClassifyMouseMessage;
+#include "hooklib/listener_record.h"
+#include "hooklib/report_limiter.h"
+
+using sopora::HookPost;
+using sopora::HookReporter;
 using sopora::ListenerRecord;
-using sopora::MouseActivity;
-using sopora::ScreenPoint;
-using sopora::WM_INPUT_ACTIVITY;
 
 // All state is each process's own: the library has no shared section that
 // the programs it is mapped into could write. Whom to tell is read from
 // the mapping Sopora.exe keeps for its session.
-static HINSTANCE s_hModule = nullptr;          // this library
-static ScreenPoint s_ptLastMouse = {0, 0};     // the last cursor position reported from here
-static HHOOK s_hKeyboardHook = nullptr;        // installing process only
-static HHOOK s_hMouseHook = nullptr;           // installing process only
+static HINSTANCE s_hModule = nullptr;      // this library
+constinit static HookReporter s_reporter;  // what this program tells, and how often; no run-time constructs it
+static HHOOK s_hKeyboardHook = nullptr;    // installing process only
+static HHOOK s_hMouseHook = nullptr;       // installing process only
 
 // The listener this process last read. Hook procedures of several threads
 // may use it at once: a torn pair only fails the check below and leads to
@@ -64,13 +66,26 @@ void ReadListener() {
 
 // Posts to this session's Sopora. Never to a null window: that would post
 // the message to the hooked program's own thread.
-void Report(WPARAM wParam, LPARAM lParam) {
+void Post(const HookPost& post) {
   HWND listener = LiveListener(s_listenerWindow.load(), s_listenerProcess.load());
   if (!listener) {
     ReadListener();
     listener = LiveListener(s_listenerWindow.load(), s_listenerProcess.load());
   }
-  if (listener) PostMessageW(listener, WM_INPUT_ACTIVITY, wParam, lParam);
+  if (listener) PostMessageW(listener, post.message, post.wParam, post.lParam);
+}
+
+// Several threads of a program may take input at once. One decides at a
+// time; another that comes meanwhile leaves its event to the session's
+// last input time rather than wait inside the program's input handling.
+std::atomic_flag s_deciding = ATOMIC_FLAG_INIT;
+
+template <typename Decide>
+void Tell(Decide decide) {
+  if (s_deciding.test_and_set(std::memory_order_acquire)) return;
+  const std::optional<HookPost> post = decide(GetTickCount());
+  s_deciding.clear(std::memory_order_release);
+  if (post) Post(*post);
 }
 }  // namespace
 
@@ -96,29 +111,18 @@ CSoporaHook::~CSoporaHook() {
   s_hMouseHook = nullptr;
 }
 
-// Both procedures run for every input event of the desktop: one check that
-// the known listener still lives (the mapping is read only when it does
-// not), at most one posted message, nothing that waits, and the event
-// always goes on to the next hook.
+// Both procedures run for every input event of the desktop: a few
+// comparisons, at most one posted message (a few a second at most), nothing
+// that waits, and the event always goes on to the next hook.
 LRESULT CALLBACK CSoporaHook::HookKeyBoardProc(int nCode, WPARAM wParam, LPARAM lParam) {
-  if (nCode == HC_ACTION) Report(0, 0);
+  if (nCode == HC_ACTION) Tell([](std::uint32_t now) { return s_reporter.OnKey(now); });
   return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
 LRESULT CALLBACK CSoporaHook::HookMouseProc(int nCode, WPARAM wParam, LPARAM lParam) {
   if (nCode == HC_ACTION) {
     const POINT pt = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt;
-    const ScreenPoint point{pt.x, pt.y};
-    switch (ClassifyMouseMessage(static_cast<unsigned>(wParam), point, s_ptLastMouse)) {
-      case MouseActivity::Move:
-        Report(static_cast<WPARAM>(pt.x), static_cast<LPARAM>(pt.y));
-        break;
-      case MouseActivity::Button:
-        Report(0, 0);
-        break;
-      case MouseActivity::None:
-        break;
-    }
+    Tell([&](std::uint32_t now) { return s_reporter.OnMouse(static_cast<unsigned>(wParam), {pt.x, pt.y}, now); });
   }
   return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
