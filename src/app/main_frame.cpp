@@ -95,6 +95,12 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     m_userInput.OnHookReport();
     m_monitor.OnInputActivity();
   }
+  if (message == WM_INPUT_UNREPORTED) {
+    m_userInput.OnUnreportedInput(wParam == static_cast<WPARAM>(UnreportedInput::PointerJitter)
+                                      ? UnreportedInput::PointerJitter
+                                      : UnreportedInput::Other);  // what it cannot name counts as input
+    return 0;
+  }
   if (message == g_uTaskbarCreatedMsg && g_uTaskbarCreatedMsg != 0) {
     OnTaskbarCreated();
     return 0;
@@ -162,9 +168,11 @@ int CMainFrame::OnCreate() {
 
   m_tray.LoadIcons();
   // Hooks inside programs of a lower integrity level (sandboxed viewers,
-  // protected-mode browsers) may only post this one message to us if we let
-  // it through.
-  ChangeWindowMessageFilterEx(m_hWnd, WM_INPUT_ACTIVITY, MSGFLT_ALLOW, nullptr);
+  // protected-mode browsers) may only post their two messages to us if we
+  // let them through.
+  for (const UINT hookMessage : {WM_INPUT_ACTIVITY, WM_INPUT_UNREPORTED}) {
+    ChangeWindowMessageFilterEx(m_hWnd, hookMessage, MSGFLT_ALLOW, nullptr);
+  }
   if (m_input.Publish(m_hWnd)) {
     m_pHook.reset(new (std::nothrow) CSoporaHook(m_hWnd));
     m_log.AddLog(LOG_INFO, IDS_LOG_HOOKS_STARTED);

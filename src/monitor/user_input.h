@@ -25,29 +25,35 @@ class LastInputSource {
   virtual std::optional<ScreenPoint> CursorPosition() = 0;
 };
 
-// A pointer that moved 1 to 3 pixels (on both axes) since the previous
-// tick: jitter, which the hooks' dead zone never reports either.
-bool IsPointerJitter(std::optional<ScreenPoint> previous, std::optional<ScreenPoint> now);
-
-// Input since the previous tick: the hooks' reports, and input Windows saw
-// after the hooks' last report that is not pointer jitter. A pointer that
-// did not move at all means keys, the wheel or buttons: input.
+// Input since the previous tick: the hooks' reports, and input only Windows
+// saw (its last input time advanced with no report since the previous
+// tick, or past the last report). Input only Windows saw counts unless the
+// hooks told of nothing but pointer jitter around then and the pointer has
+// stayed inside the dead zone since input last counted. Where the hooks
+// hear nothing (programs running as administrator, the secure desktop)
+// Windows cannot tell jitter from a key, and it counts: awake rather than
+// asleep under a user.
 class UserInput : public ActivitySource {
  public:
   explicit UserInput(LastInputSource& windows);
 
   // A report of the input hooks, as it arrives.
   void OnHookReport();
+  // A hook's word on input it does not report, as it arrives.
+  void OnUnreportedInput(UnreportedInput what);
   Activity Ask() override;
 
  private:
-  bool UnheardInput(std::uint32_t lastInput, std::optional<ScreenPoint> cursor) const;
+  bool HeardOrJitter(std::uint32_t lastInput, std::optional<ScreenPoint> cursor) const;
 
   LastInputSource& m_windows;
   bool m_reportedSinceTick = false;
-  std::optional<std::uint32_t> m_lastReport;        // tick count of the hooks' last report
+  std::uint32_t m_lastReport = 0;      // tick count of the hooks' last report, read while m_reportedSinceTick
+  bool m_unreportedSinceTick = false;  // a wheel turn, say: not jitter
+  bool m_jitterSinceTick = false;
+  std::optional<std::uint32_t> m_lastJitterNotice;   // of this tick's interval or the one before
   std::optional<std::uint32_t> m_previousLastInput;  // Windows' last input time at the previous tick
-  std::optional<ScreenPoint> m_previousCursor;
+  std::optional<ScreenPoint> m_cursorAtInput;        // the pointer when input last counted
 };
 
 }  // namespace sopora
