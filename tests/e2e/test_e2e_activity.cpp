@@ -84,9 +84,8 @@ TEST(ActivityE2e, AnOwnSessionAwayWithAnUnknownOtherSessionTakesNoAction) {
 
 // With Sopora deaf to its hooks (here another program took the name the
 // hooks look Sopora up by, so none are installed; Windows may equally
-// remove a hook that timed out), key presses are heard through the
-// session's last input time, and so is a 2-pixel move: with no hook to
-// tell it was jitter, it may have come with a key.
+// remove a hook that timed out), key presses with the pointer still are
+// heard through the session's last input time, and so is a 2-pixel move.
 // Wine updates that time for input to one of its windows only: the input
 // goes to a test window.
 TEST(ActivityE2e, InputTheHooksCannotHearIsHeardThroughTheSessionsLastInputTime) {

@@ -103,58 +103,58 @@ class ScriptedLastInput : public LastInputSource {
   std::optional<ScreenPoint> CursorPosition() override { return cursor; }
 };
 
-// The session's last input time x what the hooks told before the previous
-// tick and since x the pointer's move since the previous tick.
-TEST(UserInputTest, InputOnlyWindowsSawCountsUnlessTheHooksToldOfJitterAlone) {
+// The session's last input time x the hooks' reports x the pointer's move
+// since the previous tick, with the edges of the dead zone. What the hooks
+// tell up to the start, they tell before the previous tick.
+TEST(UserInputTest, InputTheHooksDidNotHearCountsUnlessItIsPointerJitter) {
   using Kind = Activity::Kind;
   const std::string unheard = "フックで検知できない入力を検知しました";
-  enum class Told { Report, Jitter, Other };
-  struct Message {
-    Told what;
-    std::uint32_t at;
-  };
   struct Case {
     const char* name;
-    std::uint32_t start;  // tick count at the previous tick
-    std::vector<Message> before, since;
-    std::optional<std::uint32_t> input;  // Windows' last input at this tick
+    std::uint32_t start;                  // tick count at the first tick
+    std::optional<std::uint32_t> report;  // a hook report at this tick count
+    std::optional<std::uint32_t> input;   // Windows' last input afterwards
     ScreenPoint moved;
     Kind kind;
     std::string line;
+    std::vector<std::pair<UnreportedInput, std::uint32_t>> notices = {};  // what, when
   };
-  constexpr auto J = Told::Jitter, R = Told::Report;
+  constexpr auto JITTER = UnreportedInput::PointerJitter;
   const Case cases[] = {
-      {"nothing happened", 1000, {}, {}, 1000, {0, 0}, Kind::None, ""},
-      {"the hooks heard it", 1000, {}, {{R, 2000}}, 1990, {9, 0}, Kind::Input, ""},
-      {"a key the hooks did not hear", 1000, {}, {}, 2000, {0, 0}, Kind::Input, unheard},
-      {"a key after the hooks' last report", 1000, {}, {{R, 1500}}, 2000, {0, 0}, Kind::Input, unheard},
-      {"a key the hooks did not hear, the pointer drifting", 1000, {}, {}, 2000, {2, 2}, Kind::Input, unheard},
-      {"jitter ending on the same pixel", 1000, {}, {{J, 1900}}, 2000, {0, 0}, Kind::None, ""},
-      {"3 pixels of jitter on both axes", 1000, {}, {{J, 1600}, {J, 1950}}, 2000, {-3, 3}, Kind::None, ""},
-      {"jitter told just before the previous tick", 1000, {{J, 900}}, {}, 1399, {1, 0}, Kind::None, ""},
-      {"a key well after the last jitter", 1000, {}, {{J, 1100}}, 2000, {0, 0}, Kind::Input, unheard},
-      {"a wheel turn in jitter", 1000, {}, {{J, 1900}, {Told::Other, 1950}}, 2000, {1, 0}, Kind::Input, unheard},
-      {"jitter, then a move the hooks cannot hear", 1000, {}, {{J, 1900}}, 2000, {4, 0}, Kind::Input, unheard},
-      {"the tick count wrapped", 0xFFFFFF00u, {}, {}, 0x10, {0, 0}, Kind::Input, unheard},
-      {"24.8 days after the hooks' last report", 1000, {{R, 1000}}, {}, 0x80001000u, {0, 0}, Kind::Input, unheard},
-      {"no last input time: only the hooks", 1000, {}, {{R, 1500}}, std::nullopt, {0, 0}, Kind::Input, ""},
-      {"no last input time, no report", 1000, {}, {}, std::nullopt, {0, 0}, Kind::None, ""},
+      {"nothing happened", 1000, std::nullopt, 1000, {0, 0}, Kind::None, ""},
+      {"the hooks heard it", 1000, 2000, 1990, {9, 0}, Kind::Input, ""},
+      {"a key the hooks did not hear", 1000, std::nullopt, 2000, {0, 0}, Kind::Input, unheard},
+      {"a key after the hooks' last report", 1000, 1500, 2000, {0, 0}, Kind::Input, unheard},
+      {"a key unheard, the pointer drifting", 1000, std::nullopt, 2000, {2, 2}, Kind::Input, unheard},
+      {"jitter back on the same pixel", 1000, std::nullopt, 2000, {0, 0}, Kind::None, "", {{JITTER, 1900}}},
+      {"3 pixels on both axes: jitter", 1000, std::nullopt, 2000, {-3, 3}, Kind::None, "", {{JITTER, 1600}, {JITTER, 1950}}},
+      {"jitter told just before the tick", 1000, std::nullopt, 1499, {1, 0}, Kind::None, "", {{JITTER, 1000}}},
+      {"a key well after the jitter", 1000, std::nullopt, 2000, {0, 0}, Kind::Input, unheard, {{JITTER, 1100}}},
+      {"a wheel turn", 1000, std::nullopt, 2000, {1, 0}, Kind::Input, unheard, {{JITTER, 1900}, {UnreportedInput::Other, 1950}}},
+      {"4 pixels: a move", 1000, std::nullopt, 2000, {4, 0}, Kind::Input, unheard, {{JITTER, 1900}}},
+      {"3 and 4 pixels: a move", 1000, std::nullopt, 2000, {3, -4}, Kind::Input, unheard},
+      {"the tick count wrapped", 0xFFFFFF00u, std::nullopt, 0x10, {0, 0}, Kind::Input, unheard},
+      {"24.8 days after a report", 1000, 1000, 0x80001000u, {0, 0}, Kind::Input, unheard},
+      {"no last input time: only the hooks", 1000, 1500, std::nullopt, {0, 0}, Kind::Input, ""},
+      {"no last input time, no report", 1000, std::nullopt, std::nullopt, {0, 0}, Kind::None, ""},
   };
   for (const Case& c : cases) {
     ScriptedLastInput windows;
-    windows.lastInput = c.start;
+    windows.lastInput = windows.now = c.start;
     UserInput input(windows);
-    const auto tell = [&](const std::vector<Message>& messages) {
-      for (const Message& message : messages) {
-        windows.now = message.at;
-        if (message.what == Told::Report) input.OnHookReport();
-        if (message.what == Told::Jitter) input.OnUnreportedInput(UnreportedInput::PointerJitter);
-        if (message.what == Told::Other) input.OnUnreportedInput(UnreportedInput::Other);
+    const auto tell = [&](bool beforeTheTick) {
+      for (const auto& [what, at] : c.notices) {
+        if ((at <= c.start) != beforeTheTick) continue;
+        windows.now = at;
+        input.OnUnreportedInput(what);
       }
+      if (!c.report || (*c.report <= c.start) != beforeTheTick) return;
+      windows.now = *c.report;
+      input.OnHookReport();
     };
-    tell(c.before);
+    tell(true);
     input.Ask();  // the previous tick
-    tell(c.since);
+    tell(false);
     windows.lastInput = c.input;
     windows.cursor = ScreenPoint{100 + c.moved.x, 100 + c.moved.y};
     const Activity activity = input.Ask();
