@@ -1,6 +1,8 @@
 // Which mouse events the input hook reports, and the dead zone for moves.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "hooklib/report_limiter.h"
 
 namespace sopora {
@@ -59,25 +61,20 @@ TEST(InputActivityTest, ButtonsAreReportedAndTheWheelIsLeftToTheLastInputTime) {
 // One program's events (K key, J jitter, N jitter over a title bar, W wheel)
 // and its posts (A report, J jitter notice, U other input, - nothing).
 TEST(ReportLimiterTest, AProgramPostsAtMostFourTimesASecondAndJitterNeverCrowdsOutAKey) {
-  struct Case {
-    std::string events;
-    std::vector<std::uint32_t> at;  // the events' tick counts
-    std::string posts;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::vector<std::uint32_t>, std::string> cases[] = {  // events, tick counts, posts
       {"KKKKKKKKK", {0, 10, 20, 30, 40, 999, 1000, 1005, 1010}, "AAAA--A-A"},  // at once, then as the second allows
       {"NJJJJJKWJ", {0, 100, 499, 500, 900, 1000, 1001, 1002, 1003}, "J--J-JAU-"},  // twice a second
       {"KKKKKK", {0xFFFFFE10u, 0xFFFFFE70u, 0xFFFFFED4u, 0xFFFFFF38u, 300, 504}, "AAAA-A"},  // the tick count wraps
   };
-  for (const Case& c : cases) {
+  for (const auto& [events, at, expected] : cases) {
     HookReporter hook;
     std::string posts;
-    for (std::size_t i = 0; i < c.events.size(); ++i) {
-      const unsigned message = c.events[i] == 'N' ? 0xA0 : c.events[i] == 'W' ? 0x20A : 0x200;
-      const auto post = c.events[i] == 'K' ? hook.OnKey(c.at[i]) : hook.OnMouse(message, {int(i % 2), 0}, c.at[i]);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+      const unsigned message = events[i] == 'N' ? 0xA0 : events[i] == 'W' ? 0x20A : 0x200;
+      const auto post = events[i] == 'K' ? hook.OnKey(at[i]) : hook.OnMouse(message, {int(i % 2), 0}, at[i]);
       posts += !post ? '-' : post->message == WM_INPUT_ACTIVITY ? 'A' : post->wParam == 1 ? 'J' : 'U';
     }
-    EXPECT_EQ(posts, c.posts) << c.events;
+    EXPECT_EQ(posts, expected) << events;
   }
   HookReporter hook;  // 2,000 moves of 5 pixels in 8.5 s, every one of them posted before
   int posts = 0;
