@@ -14,7 +14,7 @@ inline constexpr std::int32_t MOUSE_DEAD_ZONE = 4;     // pixels on either axis
 // be read right: jitter is no one at the machine, a wheel turn is.
 inline constexpr unsigned WM_INPUT_UNREPORTED = 0x1402;  // WM_USER + 0x1002; wParam: UnreportedInput
 enum class UnreportedInput : unsigned {
-  PointerJitter = 1,  // since its previous message the hook saw nothing but moves inside the dead zone
+  PointerJitter = 1,  // a move inside the dead zone, which needs no one at the machine
   Other = 2,          // the wheel, extra buttons, the non-client area
 };
 // A hook tells of jitter at most this often; motion it saw after telling
@@ -36,8 +36,9 @@ enum class MouseActivity {
 
 // Decides what a mouse message is. A move counts once it has drifted
 // MOUSE_DEAD_ZONE pixels from the last point that counted, which it then
-// replaces (whether or not a post is held back); slower motion is jitter. That holds over the non-client area
-// too (a title bar), where a real move is input the reports leave out.
+// replaces (whether or not its post is held back); slower motion is jitter.
+// That holds over the non-client area too (a title bar), where a real move
+// is input the reports leave out.
 // Presses, releases and double clicks of the left, right and middle
 // buttons are reported; the wheels, the extra buttons and the non-client
 // buttons are input left to the session's last input time.
