@@ -6,6 +6,7 @@
 // warning before the action.
 #include <gtest/gtest.h>
 
+#include "hooklib/input_activity.h"
 #include "remote_list.h"
 #include "res/resource.h"
 #include "scenario_support.h"
@@ -64,22 +65,29 @@ TEST(ActivityE2e, AnotherSessionInUseHoldsStandbyUntilItsInputStops) {
   EXPECT_EQ(sopora.LogSince(STARTUP.size()).back(), STANDBY_ATTEMPT);
 }
 
-// Sopora's own user switched away (or the remote connection dropped), and
-// the session in use cannot say when its user last typed: Sopora cannot
-// know, so it takes no action.
-TEST(ActivityE2e, AnOwnSessionAwayWithAnUnknownOtherSessionTakesNoAction) {
-  SoporaProcess sopora(L"own session away");
+// Another session in use cannot say when its user last typed (Windows
+// reports none for the console's): Sopora cannot know, so it takes no
+// action, whatever its own session does, and says so once; nor when
+// Windows lists a session it will not describe. Locked, that session is
+// nobody at the keyboard.
+TEST(ActivityE2e, AnUnknownOtherSessionHoldsTheCountUntilItIsLocked) {
+  SoporaProcess sopora(L"unknown other session");
   sopora.WriteSettings(SIX_TICKS);
-  sopora.SetSessions(Sessions(OWN_AWAY, "State=0\r\nUser=二人目\r\nLastInput=unknown\r\n"));
+  const LogLine held{1, "他のセッションが使用中のため、省電力を保留しています"};
+  const std::string unknown = "State=0\r\nUser=二人目\r\nLastInput=unknown\r\n";
+  sopora.SetSessions(Sessions(OWN_IN_USE, unknown));
   ASSERT_TRUE(sopora.Start());
-  sopora.Tick(12);
-  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
+  sopora.Tick(8);
+  sopora.SetSessions(Sessions(OWN_AWAY, unknown));
+  sopora.Tick(8);
+  sopora.SetSessions(Sessions(OWN_AWAY, "State=0\r\nQuery=fail\r\n"));
+  sopora.Tick(8);
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{held});
   EXPECT_EQ(StatusLine(sopora), "他のセッションで操作中");
 
-  // The other session now says when its user last typed: long ago.
-  sopora.SetSessions(Sessions(OWN_AWAY, "State=0\r\nUser=二人目\r\nLastInput=1\r\n"));
+  sopora.SetSessions(Sessions(OWN_IN_USE, unknown + "Locked=1\r\n"));
   sopora.Tick(6);
-  EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});
+  EXPECT_EQ(sopora.LogSince(STARTUP.size()), (std::vector<LogLine>{held, STANDBY_ATTEMPT}));
 }
 
 // With Sopora deaf to its hooks (here another program took the name the
@@ -154,7 +162,8 @@ TEST(ActivityE2e, AProgramsDisplayRequestHoldsStandbyOnlyWithTheSetting) {
 }
 
 // A user reading without touching anything is idle: a minute before the
-// standby the tray icon says so, and any input would start the count again.
+// standby the tray icon says so; input takes the warning down and starts
+// the count again.
 // (Run with a notification area of its own: see NotificationE2e in CMake.)
 TEST(NotificationE2e, ANotificationWarnsAMinuteBeforeStandby) {
   SoporaProcess sopora(L"warning");
@@ -172,7 +181,12 @@ TEST(NotificationE2e, ANotificationWarnsAMinuteBeforeStandby) {
   if (!found) Screenshot("warning-missing");
   ASSERT_TRUE(found) << ::testing::PrintToString(BalloonTexts());
   Screenshot("warning-balloon");
-  sopora.Tick(4);
+  sopora.Post(WM_INPUT_ACTIVITY);
+  EXPECT_TRUE(WaitFor([&] {
+    const std::vector<std::string> texts = BalloonTexts();
+    return std::find(texts.begin(), texts.end(), text) == texts.end();
+  }));
+  sopora.Tick(5);
   EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{});
   sopora.Tick(1);
   EXPECT_EQ(sopora.LogSince(STARTUP.size()), std::vector<LogLine>{STANDBY_ATTEMPT});

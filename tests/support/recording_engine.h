@@ -81,6 +81,7 @@ class EngineRecorder : public MonitorTimers,
     Record("ShowNotification " + rc::InJapanese(text));
     return notificationTaken;
   }
+  void HideNotification() override { Record("HideNotification"); }
   // LiveDisplay
   void UpdateMeters() override {
     Record("UpdateMeters");

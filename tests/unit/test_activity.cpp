@@ -30,16 +30,18 @@ class ScriptedSessions : public SessionSource {
   std::uint32_t OwnSession() override { return own; }
 };
 
-SessionInfo Session(std::uint32_t id, bool active, bool user, std::int64_t lastInput, std::int64_t now = NOW) {
-  return {id, active, user, lastInput, now};
+SessionInfo Session(std::uint32_t id, bool active, bool user, std::int64_t lastInput, bool locked = false) {
+  return {id, active, user, locked, lastInput, NOW};
 }
 
-// Sessions x states x user names x input times, over two ticks: the first
-// one as Windows reported it a second earlier, the second one now.
+// Sessions x states x user names x lock states x input times, over two
+// ticks: the first one as Windows reported it a second earlier, the second
+// one now. A hold is logged once, when it begins.
 TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
   using Kind = Activity::Kind;
   const SessionInfo ownInUse = Session(1, true, true, NOW);  // the console: no input time of its own
   const SessionInfo ownAway = Session(1, false, true, 0);    // switched away, or the connection dropped
+  const bool locked = true;
   struct Case {
     const char* name;
     SessionInfo own;
@@ -60,8 +62,15 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
        Kind::Busy},
       {"a session that just connected, idle", ownInUse, std::nullopt, Session(2, true, true, NOW - 90 * SECOND),
        Kind::None},
+      {"a remote user typing after the clock was set back", ownInUse, Session(2, true, true, NOW - 5 * SECOND),
+       Session(2, true, true, NOW - 3600 * SECOND), Kind::Busy},
       {"unknown input time, own session in use", ownInUse, Session(2, true, true, 0), Session(2, true, true, 0),
-       Kind::None},
+       Kind::Hold},
+      {"a locked console, own session away", ownAway, Session(2, true, true, NOW, locked),
+       Session(2, true, true, NOW, locked), Kind::None},
+      {"a locked remote user typing", ownInUse, Session(2, true, true, NOW - 5 * SECOND, locked),
+       Session(2, true, true, NOW - SECOND, locked), Kind::None},
+      {"an active session Windows will not describe", ownInUse, std::nullopt, UndescribedActiveSession(2), Kind::Hold},
       {"unknown input time: own session away", ownAway, Session(2, true, true, 0), Session(2, true, true, 0),
        Kind::Hold},
       {"the console's time is the current one: own session away", ownAway, Session(2, true, true, NOW),
@@ -74,7 +83,8 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
   for (const Case& c : cases) {
     ScriptedSessions windows;
     MonitorSettings settings = DefaultSettings();
-    OtherSessions sessions(windows, settings);
+    EngineRecorder log;
+    OtherSessions sessions(windows, settings, log);
     if (c.before) {
       SessionInfo earlier = *c.before;
       earlier.currentTime -= SECOND;
@@ -86,11 +96,19 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
     EXPECT_EQ(activity.kind, c.kind) << c.name;
     EXPECT_EQ(Said(activity.status), c.kind == Kind::None ? "" : "他のセッションで操作中") << c.name;
     EXPECT_EQ(Said(activity.endsRun), c.kind == Kind::Busy ? "他のセッションでの操作を検知しました" : "") << c.name;
+    EXPECT_EQ(log.Count("AddLog 1 他のセッションが使用中のため、省電力を保留しています"), c.kind == Kind::Hold ? 1 : 0)
+        << c.name;
   }
   ScriptedSessions unanswered;
   unanswered.sessions.reset();  // Windows cannot be asked: as before
   MonitorSettings settings = DefaultSettings();
-  EXPECT_EQ(OtherSessions(unanswered, settings).Ask().kind, Kind::None);
+  EngineRecorder log;
+  EXPECT_EQ(OtherSessions(unanswered, settings, log).Ask().kind, Kind::None);
+  // Windows 7 and Server 2008 R2 report the lock flags swapped; unknown (-1) is unlocked.
+  for (const bool swapped : {false, true}) {
+    EXPECT_EQ((std::vector<bool>{LockedByFlags(0, swapped), LockedByFlags(1, swapped), LockedByFlags(-1, swapped)}),
+              (std::vector<bool>{!swapped, swapped, false}));
+  }
 }
 
 class ScriptedLastInput : public LastInputSource {
@@ -311,7 +329,8 @@ TEST_F(ActivityTickTest, ALongRunEndedByANewSignalLeavesOneLine) {
 }
 
 // Once a run, at the first tick from which the action is at most Warn
-// seconds away; input starts a new run with a warning of its own.
+// seconds away, and at the last tick before it when Warn is shorter than a
+// tick; input withdraws it and starts a new run with a warning of its own.
 TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
   const std::string warning =
       "ShowNotification まもなくスタンバイに移行します。マウスかキーボードを操作すると取り消されます。";
@@ -325,6 +344,7 @@ TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
       {"five minutes, a minute ahead", 5, 1, 60, PowerMethod::Standby, 240},
       {"ten-second ticks", 5, 10, 60, PowerMethod::Standby, 24},
       {"a run shorter than the warning: at once", 1, 10, 120, PowerMethod::Standby, 1},
+      {"a warning shorter than a tick: the last tick before", 1, 10, 5, PowerMethod::Standby, 5},
       {"Warn=0: none", 5, 1, 0, PowerMethod::Standby, 0},
       {"no action would be attempted: none", 5, 1, 60, std::nullopt, 0},
   };
@@ -342,6 +362,7 @@ TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
     EXPECT_EQ(world.Count(warning), c.atCount ? 1 : 0) << c.name;
     if (!c.atCount) continue;
     monitor.OnInputActivity();  // the user came back: a new run
+    EXPECT_EQ(world.Count("HideNotification"), 1) << c.name;
     world.Clear();
     for (int count = 1; count < target; ++count) Tick();
     EXPECT_EQ(world.Count(warning), 1) << c.name;
