@@ -53,8 +53,9 @@ TEST_F(PowerTest, EachMethodMakesItsCallsInOrder) {
       {1, 0, true, {privilegeOn, hibernate, "Suspend hibernate", privilegeOff}},
       {0, 1, false, {standby, reset, restart1, restart2, "Suspend standby"}},
       {1, 0, false, {hibernate, "Suspend hibernate"}},
-      {2, 0, true, {privilegeOn, shutdown, "ExitSession 24", "SetTimer 1002 60000", privilegeOff}},
-      {2, 1, true, {privilegeOn, shutdown, "ExitSession 24", "SetTimer 1002 60000", privilegeOff}},  // Retry plays no part
+      {2, 0, true, {privilegeOn, shutdown, "InitiateShutdown 8 planned", "SetTimer 1002 60000", privilegeOff}},
+      // Retry plays no part
+      {2, 1, true, {privilegeOn, shutdown, "InitiateShutdown 8 planned", "SetTimer 1002 60000", privilegeOff}},
       {2, 0, false, {shutdown, "StartProcess rundll32 shell32.dll,SHExitWindowsEx 1"}},
       {3, 1, true, {privilegeOn, "Beep 0", privilegeOff}},
       {-1, 0, false, {"Beep 0"}},
@@ -83,7 +84,7 @@ TEST_F(PowerTest, ARefusedRequestIsLoggedAsAnError) {
   };
   for (const Case& c : cases) {
     Configure(c.method, 0);
-    world.suspendResult = world.exitResult = {false, 50};
+    world.suspendResult = world.initiateShutdownResult = {false, 50};
     power.DoPowerAction();
     ASSERT_EQ(world.logLines.size(), 1 + c.after.size());
     EXPECT_EQ(Lines(world.logLines.begin() + 1, world.logLines.end()), c.after);
@@ -108,12 +109,14 @@ TEST_F(PowerTest, AShutdownThatDoesNotHappenStartsTheCountAgain) {
       {"Windows ends the query", [](PowerController& p) { p.OnEndSession(false); }, noticed},
       {"still running a minute later", [](PowerController& p) { p.OnShutdownCheck(); }, noticed},
       {"both, in turn: noticed once", [](PowerController& p) { p.OnEndSession(false), p.OnShutdownCheck(); }, noticed},
-      {"Windows really ends", [](PowerController& p) { p.OnEndSession(true); }, {}},
+      {"Windows really ends: the watch stops",
+       [](PowerController& p) { p.OnEndSession(true), p.OnShutdownCheck(); },
+       {"KillTimer 1002"}},
   };
   for (const Case& c : cases) {
     Configure(2, 0);
     power.DoPowerAction();
-    EXPECT_EQ(world.Count("ExitSession 24"), 1) << c.name;  // EWX_POWEROFF | EWX_FORCEIFHUNG: nobody's work is lost
+    EXPECT_EQ(world.Count("InitiateShutdown 8 planned"), 1) << c.name;  // SHUTDOWN_POWEROFF alone: nobody is forced
     EXPECT_EQ(world.Count("SetTimer 1002 60000"), 1) << c.name;
     world.Clear();
     c.world(power);
@@ -125,6 +128,36 @@ TEST_F(PowerTest, AShutdownThatDoesNotHappenStartsTheCountAgain) {
   fresh.OnEndSession(false);
   fresh.OnShutdownCheck();
   EXPECT_TRUE(world.calls.empty());
+}
+
+// What InitiateShutdownW answers decides what follows.
+TEST_F(PowerTest, TheShutdownsAnswerDecidesWhatFollows) {
+  const std::string attempt = "AddLog 1 CPU負荷低下のためシャットダウンを試行します";
+  const Calls watch = {"SetTimer 1002 60000"};
+  struct Case {
+    const char* name;
+    PowerRequestResult answer;
+    Calls calls;  // after the attempt, before the privilege goes back
+  };
+  const Case cases[] = {
+      {"accepted", {true, 0}, watch},
+      {"already under way: pending, not failed", {false, 1115}, watch},
+      {"Wine has no such call: ExitWindowsEx", {false, 120}, {"ExitSession 24 planned", "SetTimer 1002 60000"}},
+      {"another user signed in",
+       {false, 1191},
+       {"AddLog 1 他のユーザーがサインインしているため、シャットダウンしません", "KillTimer 1000",
+        "SetTimer 1000 1000"}},
+  };
+  for (const Case& c : cases) {
+    Configure(2, 0);
+    world.initiateShutdownResult = c.answer;
+    power.DoPowerAction();
+    Calls expected = {"QueryCapabilities", "AdjustPrivilege SeShutdownPrivilege on", attempt,
+                      "InitiateShutdown 8 planned"};
+    expected.insert(expected.end(), c.calls.begin(), c.calls.end());
+    expected.push_back("AdjustPrivilege SeShutdownPrivilege off");
+    EXPECT_EQ(world.calls, expected) << c.name;
+  }
 }
 
 TEST_F(PowerTest, AStandbyThatHappensLogsItsWholeStory) {
@@ -175,7 +208,7 @@ TEST_F(PowerTest, ResumeWithRestartOption) {
   power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
   Calls confirmed = resumed;
   confirmed.insert(confirmed.end(), {"AddLog 0 オプション指定により再起動を実行します",
-                                     "AdjustPrivilege SeShutdownPrivilege on", "ExitSession 6",
+                                     "AdjustPrivilege SeShutdownPrivilege on", "ExitSession 6 planned",
                                      "AdjustPrivilege SeShutdownPrivilege off"});
   EXPECT_EQ(world.calls, confirmed);
 }
@@ -203,6 +236,7 @@ const Profile NO_HIBERNATION_FILE = {"no hibernation file", {true, true, true, f
 const Profile MODERN_LAPTOP = {"Modern Standby laptop", {true, false, true, true, true}};
 const Profile MODERN_LAPTOP_HIBERNATION_OFF = {"Modern Standby, hibernation off", {true, false, false, false, true}};
 const Profile NO_SLEEP_AT_ALL = {"no S1-S3, no Modern Standby", {true, false, true, true, false}};
+const Profile STANDARD_USER_ON_SERVER = {"a standard user on Server", {true, true, true, true, false, false}};
 
 const std::string HIBERNATION_OFF_REASON = "休止状態が無効です。powercfg /hibernate on で有効になります";
 
@@ -232,6 +266,8 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
       {MODERN_LAPTOP_HIBERNATION_OFF, 2, ""},  // shutdown always works
       {MODERN_LAPTOP_HIBERNATION_OFF, 3, ""},  // an unknown method only beeps, as before
       {NO_SLEEP_AT_ALL, 0, "このPCはスタンバイ(S3)に対応していません"},
+      {STANDARD_USER_ON_SERVER, 2, "このユーザーにはシャットダウンの権限がありません"},
+      {STANDARD_USER_ON_SERVER, 0, ""},
   };
   for (const Case& c : cases) {
     for (std::int32_t retry : {0, 1}) {
@@ -253,7 +289,7 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
         EXPECT_EQ(world.calls, before) << name;
         continue;
       }
-      const std::string action = c.method == 0 ? "スタンバイへの移行" : "休止状態への移行";
+      const std::string action = std::vector<std::string>{"スタンバイへの移行", "休止状態への移行", "シャットダウン"}[c.method];
       EXPECT_EQ(world.calls, (Calls{"QueryCapabilities", "AddLog 2 " + action + "は行いません。" + c.reason,
                                     "AddLog 0 カウンターリセット", "KillTimer 1000", "SetTimer 1000 1000"}))
           << name;
@@ -336,7 +372,8 @@ TEST_F(PowerTest, TheStartUpWarningNamesTheConfiguredMethodOnly) {
     bool warned;
   };
   const Case cases[] = {{UNKNOWN, 0, false}, {DESKTOP, 1, false}, {MODERN_LAPTOP, 0, true},
-                        {MODERN_LAPTOP, 1, false}, {HIBERNATION_OFF, 1, true}, {HIBERNATION_OFF, 2, false}};
+                        {MODERN_LAPTOP, 1, false}, {HIBERNATION_OFF, 1, true}, {HIBERNATION_OFF, 2, false},
+                        {STANDARD_USER_ON_SERVER, 2, true}};
   for (const Case& c : cases) {
     Configure(c.method, 0);
     world.capabilities = c.profile.capabilities;
