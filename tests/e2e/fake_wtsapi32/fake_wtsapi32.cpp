@@ -15,6 +15,7 @@
 // current one, as Windows reports a console session. Every call is
 // appended to fakewtsapi.log beside the script.
 #include <windows.h>
+#include <versionhelpers.h>
 #include <wtsapi32.h>
 
 #include <cwchar>
@@ -103,8 +104,9 @@ BOOL WINAPI WTSEnumerateSessionsW(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW* list
 // As Windows for WTSSessionInfo: the state, the user name (empty at a
 // sign-in screen), the last input time (0 where Windows keeps none; the
 // current time for the console session) and the current time; for
-// WTSSessionInfoEx (level 1) the lock state as Windows 8 and later report
-// it: 0 locked, 1 unlocked, -1 unknown.
+// WTSSessionInfoEx (level 1) the lock state as the Windows version the
+// prefix reports does: 0 locked, 1 unlocked, -1 unknown, the first two
+// swapped on Windows 7 (Wine's default).
 BOOL WINAPI WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS kind, LPWSTR* buffer, DWORD* bytes) {
   if (kind != WTSSessionInfo && kind != sopora::WTS_SESSION_INFO_EX) {
     SetLastError(ERROR_NOT_SUPPORTED);
@@ -118,7 +120,10 @@ BOOL WINAPI WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS kind, L
       info->Level = 1;
       info->Data.WTSInfoExLevel1.SessionId = id;
       info->Data.WTSInfoExLevel1.SessionState = session.state;
-      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1" ? 0 : session.locked == L"0" ? 1 : -1;
+      const LONG locked = IsWindows8OrGreater() ? 0 : 1;
+      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1"   ? locked
+                                                : session.locked == L"0" ? 1 - locked
+                                                                         : -1;
       *buffer = reinterpret_cast<LPWSTR>(info);
       *bytes = sizeof(sopora::WtsInfoEx);
       Log(L"WTSQuerySessionInformationW %lu ex -> flags %ld", id, info->Data.WTSInfoExLevel1.SessionFlags);
