@@ -116,11 +116,11 @@ class EngineRecorder : public MonitorTimers,
     return suspendResult;
   }
   PowerRequestResult ExitSession(std::uint32_t flags, std::uint32_t reason) override {
-    Record("ExitSession " + std::to_string(flags) + Reason(reason));
+    Record("ExitSession " + std::to_string(flags) + (reason == PLANNED_SHUTDOWN_REASON ? " planned" : ""));
     return exitResult;
   }
   PowerRequestResult StartShutdown(std::uint32_t flags, std::uint32_t reason) override {
-    Record("InitiateShutdown " + std::to_string(flags) + Reason(reason));
+    Record("InitiateShutdown " + std::to_string(flags) + (reason == PLANNED_SHUTDOWN_REASON ? " planned" : ""));
     return initiateShutdownResult;
   }
   void StartProcess(const char* commandLine) override { Record(std::string("StartProcess ") + commandLine); }
@@ -150,7 +150,6 @@ class EngineRecorder : public MonitorTimers,
 
  private:
   void Record(std::string call) { calls.push_back(std::move(call)); }
-  static std::string Reason(std::uint32_t reason) { return reason == PLANNED_SHUTDOWN_REASON ? " planned" : " unplanned"; }
   static void Run(const std::function<void()>& action) {
     if (action) action();
   }

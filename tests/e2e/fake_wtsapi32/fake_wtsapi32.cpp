@@ -9,8 +9,7 @@
 // State (a WTS_CONNECTSTATE_CLASS number, 0 = WTSActive), User (the user
 // name, empty for none), LastInput (100 ns units since 1601, as Windows
 // counts, or "unknown" for 0, or "current" for the current time), Locked
-// (1 or 0; without it Windows does not know), Query ("fail": Windows lists
-// the session but will not describe it). Without a
+// (1; else unknown), Query ("fail": listed, not described). Without a
 // script: the caller's own session alone, active, its input time the
 // current one, as Windows reports a console session. Every call is
 // appended to fakewtsapi.log beside the script.
@@ -104,9 +103,7 @@ BOOL WINAPI WTSEnumerateSessionsW(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW* list
 // As Windows for WTSSessionInfo: the state, the user name (empty at a
 // sign-in screen), the last input time (0 where Windows keeps none; the
 // current time for the console session) and the current time; for
-// WTSSessionInfoEx (level 1) the lock state as the Windows version the
-// prefix reports does: 0 locked, 1 unlocked, -1 unknown, the first two
-// swapped on Windows 7 (Wine's default).
+// WTSSessionInfoEx the lock flags, swapped on Windows 7 (Wine's default).
 BOOL WINAPI WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS kind, LPWSTR* buffer, DWORD* bytes) {
   if (kind != WTSSessionInfo && kind != sopora::WTS_SESSION_INFO_EX) {
     SetLastError(ERROR_NOT_SUPPORTED);
@@ -116,17 +113,13 @@ BOOL WINAPI WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS kind, L
     if (session.id != id) continue;
     if (!session.described) break;
     if (kind == sopora::WTS_SESSION_INFO_EX) {
-      auto* info = static_cast<sopora::WtsInfoEx*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(sopora::WtsInfoEx)));
+      const LONG lockedFlag = IsWindows8OrGreater() ? 0 : 1;
+      using InfoEx = sopora::WtsInfoEx;
+      auto* info = static_cast<InfoEx*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(InfoEx)));
       info->Level = 1;
-      info->Data.WTSInfoExLevel1.SessionId = id;
-      info->Data.WTSInfoExLevel1.SessionState = session.state;
-      const LONG locked = IsWindows8OrGreater() ? 0 : 1;
-      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1"   ? locked
-                                                : session.locked == L"0" ? 1 - locked
-                                                                         : -1;
+      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1" ? lockedFlag : -1;
       *buffer = reinterpret_cast<LPWSTR>(info);
-      *bytes = sizeof(sopora::WtsInfoEx);
-      Log(L"WTSQuerySessionInformationW %lu ex -> flags %ld", id, info->Data.WTSInfoExLevel1.SessionFlags);
+      *bytes = sizeof(InfoEx);
       return TRUE;
     }
     auto* info = static_cast<WTSINFOW*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WTSINFOW)));
