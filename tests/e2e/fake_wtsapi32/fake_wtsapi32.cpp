@@ -113,11 +113,10 @@ BOOL WINAPI WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS kind, L
     if (session.id != id) continue;
     if (!session.described) break;
     if (kind == sopora::WTS_SESSION_INFO_EX) {
-      const LONG lockedFlag = IsWindows8OrGreater() ? 0 : 1;
       using InfoEx = sopora::WtsInfoEx;
       auto* info = static_cast<InfoEx*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(InfoEx)));
       info->Level = 1;
-      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1" ? lockedFlag : -1;
+      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1" ? !IsWindows8OrGreater() : -1;
       *buffer = reinterpret_cast<LPWSTR>(info);
       *bytes = sizeof(InfoEx);
       return TRUE;
