@@ -49,7 +49,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_failureLog(m_log),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
       m_sampler(m_settings, m_counterApi, m_log),
-      m_otherSessions(m_sessionSource, m_settings),
+      m_otherSessions(m_sessionSource, m_settings, m_log),
       m_keepAwakeRequests(m_powerApi, m_settings),
       m_userInput(m_lastInput),
       m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this),

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <iterator>
+#include <string>
 
 #include "framework/ui_language_win.h"
 #include "res/resource.h"
@@ -46,15 +47,19 @@ void CTrayIcon::ShowPicture(HICON icon) {
   Shell_NotifyIconW(NIM_MODIFY, &m_nidTray);
 }
 
-bool CTrayIcon::ShowNotification(const Message& text) {
+bool CTrayIcon::ModifyBalloon(const std::wstring& text) {
   if (!m_added) return false;
   NOTIFYICONDATAW balloon = m_nidTray;
   balloon.uFlags |= NIF_INFO;
   balloon.dwInfoFlags = NIIF_INFO;
   std::wcsncpy(balloon.szInfoTitle, UiString(IDS_APP_TITLE).c_str(), std::size(balloon.szInfoTitle) - 1);
-  std::wcsncpy(balloon.szInfo, UiMessage(text).c_str(), std::size(balloon.szInfo) - 1);
+  std::wcsncpy(balloon.szInfo, text.c_str(), std::size(balloon.szInfo) - 1);
   return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;  // the record itself keeps no balloon
 }
+
+bool CTrayIcon::ShowNotification(const Message& text) { return ModifyBalloon(UiMessage(text)); }
+
+void CTrayIcon::HideNotification() { ModifyBalloon(std::wstring()); }
 
 void CTrayIcon::ShowNormalIcon() { ShowPicture(m_hIconNormal.Get()); }
 void CTrayIcon::ShowPausedIcon() { ShowPicture(m_hIconPaused.Get()); }

@@ -32,9 +32,12 @@ class CTrayIcon : public TrayPictures {
   void ShowExceptIcon() override;
   // A notification (balloon) at the icon, with the information icon.
   bool ShowNotification(const Message& text) override;
+  // The same record with an empty text takes the balloon down.
+  void HideNotification() override;
 
  private:
   void ShowPicture(HICON icon);
+  bool ModifyBalloon(const std::wstring& text);
 
   OperationLog& m_log;
   NOTIFYICONDATAW m_nidTray{};

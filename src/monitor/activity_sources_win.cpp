@@ -1,9 +1,11 @@
 #include "monitor/activity_sources_win.h"
 
 #include <windows.h>
+#include <versionhelpers.h>
 #include <wtsapi32.h>
 
 #include "framework/system_library.h"
+#include "monitor/wts_info_ex_win.h"
 
 namespace sopora {
 
@@ -24,6 +26,21 @@ const WtsFunctions& Wts() {
   return functions;
 }
 
+// Whether the session is locked; unlocked where Windows cannot say (before
+// Windows 7 it has no such query).
+bool QueryLocked(const WtsFunctions& wts, DWORD id) {
+  LPWSTR buffer = nullptr;
+  DWORD bytes = 0;
+  if (!wts.querySessionInformation(WTS_CURRENT_SERVER_HANDLE, id, WTS_SESSION_INFO_EX, &buffer, &bytes)) return false;
+  bool locked = false;
+  if (buffer && bytes >= sizeof(WtsInfoEx)) {
+    const auto* info = reinterpret_cast<const WtsInfoEx*>(buffer);
+    locked = info->Level == 1 && LockedByFlags(info->Data.WTSInfoExLevel1.SessionFlags, !IsWindows8OrGreater());
+  }
+  wts.freeMemory(buffer);
+  return locked;
+}
+
 std::optional<SessionInfo> QuerySession(const WtsFunctions& wts, DWORD id) {
   LPWSTR buffer = nullptr;
   DWORD bytes = 0;
@@ -31,10 +48,11 @@ std::optional<SessionInfo> QuerySession(const WtsFunctions& wts, DWORD id) {
   std::optional<SessionInfo> session;
   if (buffer && bytes >= sizeof(WTSINFOW)) {
     const auto* info = reinterpret_cast<const WTSINFOW*>(buffer);
-    session = SessionInfo{id, info->State == WTSActive, info->UserName[0] != L'\0', info->LastInputTime.QuadPart,
-                          info->CurrentTime.QuadPart};
+    session = SessionInfo{id,    info->State == WTSActive,     info->UserName[0] != L'\0',
+                          false, info->LastInputTime.QuadPart, info->CurrentTime.QuadPart};
   }
   wts.freeMemory(buffer);
+  if (session && InUse(*session)) session->locked = QueryLocked(wts, id);
   return session;
 }
 }  // namespace
@@ -47,7 +65,11 @@ std::optional<std::vector<SessionInfo>> Win32SessionSource::Sessions() {
   if (!wts.enumerateSessions(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) return std::nullopt;
   std::vector<SessionInfo> sessions;
   for (DWORD i = 0; i < count; ++i) {
-    if (const std::optional<SessionInfo> session = QuerySession(wts, list[i].SessionId)) sessions.push_back(*session);
+    if (const std::optional<SessionInfo> session = QuerySession(wts, list[i].SessionId)) {
+      sessions.push_back(*session);
+    } else if (list[i].State == WTSActive) {
+      sessions.push_back(UndescribedActiveSession(list[i].SessionId));
+    }
   }
   wts.freeMemory(list);
   return sessions;

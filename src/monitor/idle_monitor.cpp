@@ -90,7 +90,9 @@ void IdleMonitor::OnInputActivity() { StartRunAgain(); }
 
 void IdleMonitor::StartRunAgain() {
   m_nLowLoadCount = 0;
-  m_warned = false;  // a new run gets its own warning
+  if (!m_warned) return;
+  m_services.tray.HideNotification();  // the action it announced is off
+  m_warned = false;                    // a new run gets its own warning
 }
 
 void IdleMonitor::OnPauseResume() {
@@ -211,12 +213,14 @@ void IdleMonitor::CountTick(const std::vector<Activity>& activities) {
 }
 
 // Once a run, at the first tick from which the action is at most Warn
-// seconds away: someone reading without touching anything is about to lose
-// the screen.
+// seconds away, and at the last tick before it when Warn is shorter than a
+// tick: someone reading without touching anything is about to lose the
+// screen.
 void IdleMonitor::WarnBeforeActing() {
   if (m_warned || m_nLowLoadCount == 0 || m_settings.Warn <= 0) return;
   const std::int64_t ticksLeft = TargetTicks() - m_nLowLoadCount;
-  if (ticksLeft <= 0 || ticksLeft * std::max(m_settings.Interval, 1) > m_settings.Warn) return;
+  const std::int64_t warnTicks = std::max(m_settings.Warn / std::max(m_settings.Interval, 1), 1);
+  if (ticksLeft <= 0 || ticksLeft > warnTicks) return;
   const std::optional<PowerMethod> method = m_services.power.PlannedMethod();
   if (!method) return;
   m_warned = m_services.tray.ShowNotification(Warning(*method));  // else again at the next tick

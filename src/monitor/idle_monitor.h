@@ -58,6 +58,8 @@ class TrayPictures {
   // A notification under the program's name. False when the shell did not
   // take it (the taskbar is being recreated).
   virtual bool ShowNotification(const Message& text) = 0;
+  // Withdraws the notification, once the action it announced is off.
+  virtual void HideNotification() = 0;
 };
 
 // The settings dialog's graph and meters, refreshed every tick.

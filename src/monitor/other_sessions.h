@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/monitor_settings.h"
+#include "data/operation_log.h"
 #include "monitor/activity.h"
 
 namespace sopora {
@@ -19,6 +20,7 @@ struct SessionInfo {
   std::uint32_t id = 0;
   bool active = false;   // WTSActive: a user is connected
   bool hasUser = false;  // a user is signed in (a sign-in screen has none)
+  bool locked = false;   // its user locked it and is not at its keyboard
   std::int64_t lastInputTime = 0;
   std::int64_t currentTime = 0;
 };
@@ -32,8 +34,21 @@ class SessionSource {
   virtual std::uint32_t OwnSession() = 0;
 };
 
-// A session is in use when it is active and a user is signed in.
-constexpr bool InUse(const SessionInfo& session) { return session.active && session.hasUser; }
+// A session is in use when it is active, a user is signed in and it is not
+// locked.
+constexpr bool InUse(const SessionInfo& session) { return session.active && session.hasUser && !session.locked; }
+
+// The lock state Windows reports (WTSINFOEX_LEVEL1 SessionFlags): 0 locked,
+// 1 unlocked, -1 unknown; Windows 7 and Server 2008 R2 report the first two
+// the other way round. An unknown state counts as unlocked, so a session
+// that may be in use keeps the machine awake.
+constexpr bool LockedByFlags(std::int32_t sessionFlags, bool flagsSwapped) {
+  return sessionFlags == (flagsSwapped ? 1 : 0);
+}
+
+// An active session that Windows lists but will not describe: someone may
+// be using it, and nobody can say when they last typed.
+constexpr SessionInfo UndescribedActiveSession(std::uint32_t id) { return {id, true, true, false, 0, 0}; }
 
 // Windows reports no input time (0) for some sessions, and the console
 // session's as the current time: neither says when its user last typed.
@@ -42,12 +57,14 @@ constexpr bool InputTimeKnown(const SessionInfo& session) {
 }
 
 // Busy while another session in use had input since the previous tick; a
-// hold while Sopora's own session is not in use (its user switched away, or
-// the remote connection dropped) and a session in use cannot say when its
-// user last typed: Sopora cannot know, so it takes no action.
+// hold while another session in use cannot say when its user last typed
+// (Windows reports none for the console), whatever Sopora's own session is
+// doing: an idle remote user's Sopora must not put the machine to sleep
+// under the console's user. The hold announces itself once when it begins,
+// since it may last for days.
 class OtherSessions : public ActivitySource {
  public:
-  OtherSessions(SessionSource& sessions, const MonitorSettings& settings);
+  OtherSessions(SessionSource& sessions, const MonitorSettings& settings, OperationLog& log);
   Activity Ask() override;
 
  private:
@@ -55,7 +72,9 @@ class OtherSessions : public ActivitySource {
 
   SessionSource& m_sessions;
   const MonitorSettings& m_settings;
+  OperationLog& m_log;
   std::map<std::uint32_t, std::int64_t> m_lastInput;  // per session, as seen at the previous tick
+  bool m_holding = false;                             // the previous tick held the count
 };
 
 }  // namespace sopora

@@ -4,6 +4,7 @@
 #include <powrprof.h>
 
 #include <cstddef>
+#include <vector>
 
 #include "framework/system_library.h"
 #include "framework/text_win.h"
@@ -31,6 +32,34 @@ const PowrprofFunctions& Powrprof() {
                              powrprof.Find<decltype(CallNtPowerInformation)>("CallNtPowerInformation")};
   }();
   return functions;
+}
+
+// InitiateShutdownW, looked up so that its absence is an answer like any
+// other.
+decltype(InitiateShutdownW)* FindInitiateShutdown() {
+  static const auto function = SystemLibrary(L"advapi32.dll").Find<decltype(InitiateShutdownW)>("InitiateShutdownW");
+  return function;
+}
+
+// Whether the process token holds the privilege at all, enabled or not: a
+// standard user on Windows Server does not hold SeShutdownPrivilege.
+bool TokenHoldsPrivilege(const wchar_t* name) {
+  LUID luid{};
+  if (!LookupPrivilegeValueW(nullptr, name, &luid)) return true;  // cannot tell: as before
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;  // cannot tell: as before
+  DWORD bytes = 0;
+  GetTokenInformation(token, TokenPrivileges, nullptr, 0, &bytes);
+  std::vector<BYTE> buffer(bytes);
+  const bool read = bytes && GetTokenInformation(token, TokenPrivileges, buffer.data(), bytes, &bytes);
+  CloseHandle(token);
+  if (!read) return true;
+  const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+    const LUID& held = privileges->Privileges[i].Luid;
+    if (held.LowPart == luid.LowPart && held.HighPart == luid.HighPart) return true;
+  }
+  return false;
 }
 
 // MinGW declares the older layout of the record: the bytes current Windows
@@ -61,16 +90,20 @@ bool Win32PowerApi::AdjustPrivilege(const char* name, bool enable) {
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Luid = luid;
   privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-  AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);  // result not needed
+  // It succeeds with ERROR_NOT_ALL_ASSIGNED when the user does not hold the
+  // privilege.
+  const bool adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr) &&
+                        GetLastError() == ERROR_SUCCESS;
   CloseHandle(token);
-  return true;
+  return adjusted;
 }
 
 PowerCapabilities Win32PowerApi::QueryCapabilities() {
+  PowerCapabilities capabilities;
+  capabilities.mayShutDown = TokenHoldsPrivilege(SE_SHUTDOWN_NAME);
   const auto query = Powrprof().callNtPowerInformation;
   SYSTEM_POWER_CAPABILITIES system{};
-  if (!query || query(SystemPowerCapabilities, nullptr, 0, &system, sizeof system) != 0) return {};  // unknown
-  PowerCapabilities capabilities;
+  if (!query || query(SystemPowerCapabilities, nullptr, 0, &system, sizeof system) != 0) return capabilities;
   capabilities.known = true;
   capabilities.sleepStates = system.SystemS1 || system.SystemS2 || system.SystemS3;
   capabilities.hibernation = system.SystemS4;
@@ -91,7 +124,16 @@ PowerRequestResult Win32PowerApi::Suspend(bool hibernate) {
   return ResultOf(SetSystemPowerState(hibernate ? FALSE : TRUE, FALSE));
 }
 
-PowerRequestResult Win32PowerApi::ExitSession(std::uint32_t flags) { return ResultOf(ExitWindowsEx(flags, 0)); }
+PowerRequestResult Win32PowerApi::ExitSession(std::uint32_t flags, std::uint32_t reason) {
+  return ResultOf(ExitWindowsEx(flags, reason));
+}
+
+PowerRequestResult Win32PowerApi::StartShutdown(std::uint32_t flags, std::uint32_t reason) {
+  const auto initiateShutdown = FindInitiateShutdown();
+  const DWORD error =
+      initiateShutdown ? initiateShutdown(nullptr, nullptr, 0, flags, reason) : ERROR_CALL_NOT_IMPLEMENTED;
+  return {error == ERROR_SUCCESS, error};
+}
 
 void Win32PowerApi::StartProcess(const char* commandLine) {
   std::wstring command = WidenCp932(commandLine);

@@ -13,7 +13,8 @@ class Win32PowerApi : public PowerApi, public ExecutionStateSource {
   PowerCapabilities QueryCapabilities() override;
   bool AdjustPrivilege(const char* name, bool enable) override;
   PowerRequestResult Suspend(bool hibernate) override;
-  PowerRequestResult ExitSession(std::uint32_t flags) override;
+  PowerRequestResult ExitSession(std::uint32_t flags, std::uint32_t reason) override;
+  PowerRequestResult StartShutdown(std::uint32_t flags, std::uint32_t reason) override;
   void StartProcess(const char* commandLine) override;
   void Beep(std::uint32_t type) override;
   std::optional<std::uint32_t> SystemExecutionState() override;

@@ -16,14 +16,13 @@ MessageId NoStandbyReason(const PowerCapabilities& c) {
 }  // namespace
 
 MessageId UnavailableMethodReason(const PowerCapabilities& c, std::int32_t method) {
-  if (!c.known) return 0;
   switch (static_cast<PowerMethod>(method)) {
     case PowerMethod::Standby:
-      return c.sleepStates ? 0 : NoStandbyReason(c);
+      return !c.known || c.sleepStates ? 0 : NoStandbyReason(c);
     case PowerMethod::Hibernate:
-      return CanHibernate(c) ? 0 : IDS_REASON_HIBERNATION_OFF;
+      return !c.known || CanHibernate(c) ? 0 : IDS_REASON_HIBERNATION_OFF;
     case PowerMethod::Shutdown:
-      break;
+      return c.mayShutDown ? 0 : IDS_REASON_NO_SHUTDOWN_PRIVILEGE;
   }
   return 0;
 }

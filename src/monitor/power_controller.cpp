@@ -6,22 +6,33 @@
 namespace sopora {
 
 // Standby and hibernation: the line that announces the attempt, and the
-// action's name in the lines about a refusal or a skip.
+// one that says the machine can do it again.
 struct SuspendMethod {
   PowerMethod method;
   MessageId attempt;
-  MessageId action;
-  MessageId available;  // logged when the machine can do it again
+  MessageId available;
 };
 
 namespace {
-constexpr SuspendMethod STANDBY = {PowerMethod::Standby, IDS_LOG_STANDBY_ATTEMPT, IDS_ACTION_STANDBY,
-                                   IDS_LOG_STANDBY_AVAILABLE};
-constexpr SuspendMethod HIBERNATION = {PowerMethod::Hibernate, IDS_LOG_HIBERNATION_ATTEMPT, IDS_ACTION_HIBERNATION,
+constexpr SuspendMethod STANDBY = {PowerMethod::Standby, IDS_LOG_STANDBY_ATTEMPT, IDS_LOG_STANDBY_AVAILABLE};
+constexpr SuspendMethod HIBERNATION = {PowerMethod::Hibernate, IDS_LOG_HIBERNATION_ATTEMPT,
                                        IDS_LOG_HIBERNATION_AVAILABLE};
 
 bool CanPerform(const PowerCapabilities& capabilities, PowerMethod method) {
   return UnavailableMethodReason(capabilities, static_cast<std::int32_t>(method)) == 0;
+}
+
+// The action's name in the lines about a refusal or a skip.
+MessageId ActionName(PowerMethod method) {
+  switch (method) {
+    case PowerMethod::Standby:
+      return IDS_ACTION_STANDBY;
+    case PowerMethod::Hibernate:
+      return IDS_ACTION_HIBERNATION;
+    case PowerMethod::Shutdown:
+      break;
+  }
+  return IDS_ACTION_SHUTDOWN;
 }
 }  // namespace
 
@@ -50,7 +61,7 @@ void PowerController::Suspend(const SuspendMethod& method) {
     m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_monitor.RestartMonitor();
   }
-  LogRefusal(method.action, m_power.Suspend(method.method == PowerMethod::Hibernate));
+  LogRefusal(ActionName(method.method), m_power.Suspend(method.method == PowerMethod::Hibernate));
 }
 
 void PowerController::RefreshCapabilities() {
@@ -74,9 +85,9 @@ void PowerController::WarnIfMethodUnavailable() {
   if (reason != 0) m_log.AddLog(LOG_ERROR, reason);
 }
 
-void PowerController::SkipUnavailable(const SuspendMethod& method, MessageId reason) {
+void PowerController::SkipUnavailable(MessageId action, MessageId reason) {
   if (!m_unavailableLogged) {
-    m_log.AddLog(LOG_ERROR, Message(IDS_LOG_ACTION_SKIPPED, {method.action, reason}));
+    m_log.AddLog(LOG_ERROR, Message(IDS_LOG_ACTION_SKIPPED, {action, reason}));
     m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_unavailableLogged = true;
   }
@@ -86,9 +97,8 @@ void PowerController::SkipUnavailable(const SuspendMethod& method, MessageId rea
 void PowerController::DoPowerAction() {
   RefreshCapabilities();  // the machine may have changed since (hibernation switched on, say)
   const PowerMethod method = static_cast<PowerMethod>(m_settings.Method);
-  // Only standby and hibernation can be missing; shutdown always works.
   if (const MessageId reason = UnavailableMethodReason(m_capabilities, m_settings.Method); reason != 0) {
-    SkipUnavailable(method == PowerMethod::Standby ? STANDBY : HIBERNATION, reason);
+    SkipUnavailable(ActionName(method), reason);
     return;
   }
   const bool nt = IsNtPlatform();
@@ -117,16 +127,27 @@ std::optional<PowerMethod> PowerController::PlannedMethod() const {
 }
 
 // Programs are asked to close, not forced: one with unsaved work stops the
-// shutdown. Sopora then goes on monitoring instead of leaving its timer
-// stopped: Windows says so (WM_ENDSESSION FALSE), or Sopora is simply still
-// running a minute later.
+// shutdown, and so does another signed-in user. Sopora then goes on
+// monitoring instead of leaving its timer stopped: Windows says so
+// (WM_ENDSESSION FALSE), or Sopora is simply still running a minute later.
+// ExitWindowsEx is no substitute where InitiateShutdownW exists: from a
+// session that is not the console's it can succeed without shutting down.
 void PowerController::Shutdown(bool nt) {
   m_log.AddLog(LOG_WARNING, IDS_LOG_SHUTDOWN_ATTEMPT);
   if (!nt) {
     ShellExitWindows();
     return;
   }
-  const PowerRequestResult result = m_power.ExitSession(EWX_POWEROFF_FORCEIFHUNG);
+  PowerRequestResult result = m_power.StartShutdown(SHUTDOWN_POWEROFF_ONLY, PLANNED_SHUTDOWN_REASON);
+  if (!result.accepted && result.error == ERROR_NOT_IMPLEMENTED_CODE) {
+    result = m_power.ExitSession(EWX_POWEROFF_FORCEIFHUNG, PLANNED_SHUTDOWN_REASON);
+  }
+  if (!result.accepted && result.error == ERROR_OTHER_USERS_SIGNED_IN) {
+    m_log.AddLog(LOG_WARNING, IDS_LOG_OTHER_USERS_NO_SHUTDOWN);
+    m_monitor.RestartMonitor();
+    return;
+  }
+  if (result.error == ERROR_SHUTDOWN_PENDING_CODE) result.accepted = true;  // one is under way already
   LogRefusal(IDS_ACTION_SHUTDOWN, result);
   m_shutdownRequested = true;
   if (result.accepted) {
@@ -145,14 +166,21 @@ void PowerController::ShutdownDidNotHappen() {
 }
 
 void PowerController::OnEndSession(bool ending) {
-  if (!ending) ShutdownDidNotHappen();
+  if (!ending) {
+    ShutdownDidNotHappen();
+  } else if (m_shutdownRequested) {
+    // Windows is ending: the watch must not call a shutdown that takes
+    // longer than a minute abandoned.
+    m_shutdownRequested = false;
+    m_timers.KillTimer(TIMER_SHUTDOWN_CHECK);
+  }
 }
 
 void PowerController::OnShutdownCheck() { ShutdownDidNotHappen(); }
 
 void PowerController::RebootSystem() {
   EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, true);
-  const PowerRequestResult result = m_power.ExitSession(EWX_REBOOT_FORCE);
+  const PowerRequestResult result = m_power.ExitSession(EWX_REBOOT_FORCE, PLANNED_SHUTDOWN_REASON);
   EnableShutdownPrivilege(SHUTDOWN_PRIVILEGE, false);
   LogRefusal(IDS_ACTION_RESTART, result);
 }

@@ -36,8 +36,8 @@ class PowerController : public PowerTransition {
   PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power, RebootPrompt& prompt,
                   MonitorRestart& monitor, MonitorTimers& timers);
 
-  // The configured action; one the machine is known not to be able to
-  // perform is not attempted: the reason is logged (once until the settings
+  // The configured action; one the machine (or the user) is known not to
+  // be able to perform is not attempted: the reason is logged (once until the settings
   // or the capabilities change) and the count starts again, as Retry would.
   void DoPowerAction() override;
   std::optional<PowerMethod> PlannedMethod() const override;
@@ -55,7 +55,7 @@ class PowerController : public PowerTransition {
   // WM_POWERBROADCAST; always answers 0.
   std::intptr_t OnPowerBroadcast(std::uintptr_t event);
   // WM_ENDSESSION: FALSE after a shutdown Sopora asked for means a program
-  // (or the user) stopped it.
+  // (or the user) stopped it; TRUE, that it is happening.
   void OnEndSession(bool ending);
   // TIMER_SHUTDOWN_CHECK.
   void OnShutdownCheck();
@@ -69,7 +69,7 @@ class PowerController : public PowerTransition {
 
  private:
   void Suspend(const SuspendMethod& method);
-  void SkipUnavailable(const SuspendMethod& method, MessageId reason);
+  void SkipUnavailable(MessageId action, MessageId reason);
   void LogRefusal(MessageId action, PowerRequestResult result);
   void OfferReboot();
   void Shutdown(bool nt);

@@ -44,6 +44,7 @@ class EngineRecorder : public MonitorTimers,
   PowerCapabilities capabilities;  // unknown unless a test says otherwise
   PowerRequestResult suspendResult{true, 0};
   PowerRequestResult exitResult{true, 0};
+  PowerRequestResult initiateShutdownResult{true, 0};
   bool confirmReboot = false;
   // Things the world does while a call is in progress (a message loop runs).
   std::function<void()> duringExceptionTest;
@@ -81,6 +82,7 @@ class EngineRecorder : public MonitorTimers,
     Record("ShowNotification " + rc::InJapanese(text));
     return notificationTaken;
   }
+  void HideNotification() override { Record("HideNotification"); }
   // LiveDisplay
   void UpdateMeters() override {
     Record("UpdateMeters");
@@ -113,9 +115,13 @@ class EngineRecorder : public MonitorTimers,
     Run(duringSuspend);
     return suspendResult;
   }
-  PowerRequestResult ExitSession(std::uint32_t flags) override {
-    Record("ExitSession " + std::to_string(flags));
+  PowerRequestResult ExitSession(std::uint32_t flags, std::uint32_t reason) override {
+    Record("ExitSession " + std::to_string(flags) + (reason == PLANNED_SHUTDOWN_REASON ? " planned" : ""));
     return exitResult;
+  }
+  PowerRequestResult StartShutdown(std::uint32_t flags, std::uint32_t reason) override {
+    Record("InitiateShutdown " + std::to_string(flags) + (reason == PLANNED_SHUTDOWN_REASON ? " planned" : ""));
+    return initiateShutdownResult;
   }
   void StartProcess(const char* commandLine) override { Record(std::string("StartProcess ") + commandLine); }
   void Beep(std::uint32_t type) override { Record("Beep " + std::to_string(type)); }

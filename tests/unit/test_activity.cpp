@@ -30,12 +30,12 @@ class ScriptedSessions : public SessionSource {
   std::uint32_t OwnSession() override { return own; }
 };
 
-SessionInfo Session(std::uint32_t id, bool active, bool user, std::int64_t lastInput, std::int64_t now = NOW) {
-  return {id, active, user, lastInput, now};
+SessionInfo Session(std::uint32_t id, bool active, bool user, std::int64_t lastInput, bool locked = false) {
+  return {id, active, user, locked, lastInput, NOW};
 }
 
-// Sessions x states x user names x input times, over two ticks: the first
-// one as Windows reported it a second earlier, the second one now.
+// Sessions x states x user names x locks x input times, over two ticks: the
+// first one as Windows reported it a second earlier, the second one now.
 TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
   using Kind = Activity::Kind;
   const SessionInfo ownInUse = Session(1, true, true, NOW);  // the console: no input time of its own
@@ -60,7 +60,11 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
        Kind::Busy},
       {"a session that just connected, idle", ownInUse, std::nullopt, Session(2, true, true, NOW - 90 * SECOND),
        Kind::None},
+      {"a remote user typing after the clock was set back", ownInUse, Session(2, true, true, NOW - 5 * SECOND),
+       Session(2, true, true, NOW - 3600 * SECOND), Kind::Busy},
       {"unknown input time, own session in use", ownInUse, Session(2, true, true, 0), Session(2, true, true, 0),
+       Kind::Hold},
+      {"a locked console, own session away", ownAway, Session(2, true, true, NOW, true), Session(2, true, true, NOW, true),
        Kind::None},
       {"unknown input time: own session away", ownAway, Session(2, true, true, 0), Session(2, true, true, 0),
        Kind::Hold},
@@ -74,7 +78,8 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
   for (const Case& c : cases) {
     ScriptedSessions windows;
     MonitorSettings settings = DefaultSettings();
-    OtherSessions sessions(windows, settings);
+    EngineRecorder log;
+    OtherSessions sessions(windows, settings, log);
     if (c.before) {
       SessionInfo earlier = *c.before;
       earlier.currentTime -= SECOND;
@@ -86,11 +91,15 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
     EXPECT_EQ(activity.kind, c.kind) << c.name;
     EXPECT_EQ(Said(activity.status), c.kind == Kind::None ? "" : "他のセッションで操作中") << c.name;
     EXPECT_EQ(Said(activity.endsRun), c.kind == Kind::Busy ? "他のセッションでの操作を検知しました" : "") << c.name;
+    EXPECT_EQ(log.Count("AddLog 1 他のセッションが使用中のため、省電力を保留しています"), c.kind == Kind::Hold) << c.name;
   }
   ScriptedSessions unanswered;
   unanswered.sessions.reset();  // Windows cannot be asked: as before
   MonitorSettings settings = DefaultSettings();
-  EXPECT_EQ(OtherSessions(unanswered, settings).Ask().kind, Kind::None);
+  EngineRecorder log;
+  EXPECT_EQ(OtherSessions(unanswered, settings, log).Ask().kind, Kind::None);
+  EXPECT_EQ((std::vector{LockedByFlags(0, false), LockedByFlags(1, false), LockedByFlags(-1, false)}),
+            (std::vector{true, false, false}));  // Windows 8 and later; Wine, as Windows 7, shows the swap
 }
 
 class ScriptedLastInput : public LastInputSource {
@@ -340,6 +349,7 @@ TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
       {"five minutes, a minute ahead", 5, 1, 60, PowerMethod::Standby, 240},
       {"ten-second ticks", 5, 10, 60, PowerMethod::Standby, 24},
       {"a run shorter than the warning: at once", 1, 10, 120, PowerMethod::Standby, 1},
+      {"a warning shorter than a tick: the last tick before", 1, 10, 5, PowerMethod::Standby, 5},
       {"Warn=0: none", 5, 1, 0, PowerMethod::Standby, 0},
       {"no action would be attempted: none", 5, 1, 60, std::nullopt, 0},
   };
@@ -357,6 +367,7 @@ TEST_F(ActivityTickTest, TheWarningComesOnceAMinuteBeforeTheAction) {
     EXPECT_EQ(world.Count(warning), c.atCount ? 1 : 0) << c.name;
     if (!c.atCount) continue;
     monitor.OnInputActivity();  // the user came back: a new run
+    EXPECT_EQ(world.Count("HideNotification"), 1) << c.name;
     world.Clear();
     for (int count = 1; count < target; ++count) Tick();
     EXPECT_EQ(world.Count(warning), 1) << c.name;

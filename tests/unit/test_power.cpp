@@ -53,8 +53,8 @@ TEST_F(PowerTest, EachMethodMakesItsCallsInOrder) {
       {1, 0, true, {privilegeOn, hibernate, "Suspend hibernate", privilegeOff}},
       {0, 1, false, {standby, reset, restart1, restart2, "Suspend standby"}},
       {1, 0, false, {hibernate, "Suspend hibernate"}},
-      {2, 0, true, {privilegeOn, shutdown, "ExitSession 24", "SetTimer 1002 60000", privilegeOff}},
-      {2, 1, true, {privilegeOn, shutdown, "ExitSession 24", "SetTimer 1002 60000", privilegeOff}},  // Retry plays no part
+      {2, 0, true, {privilegeOn, shutdown, "InitiateShutdown 8 planned", "SetTimer 1002 60000", privilegeOff}},
+      {2, 1, true, {privilegeOn, shutdown, "InitiateShutdown 8 planned", "SetTimer 1002 60000", privilegeOff}},  // Retry plays no part
       {2, 0, false, {shutdown, "StartProcess rundll32 shell32.dll,SHExitWindowsEx 1"}},
       {3, 1, true, {privilegeOn, "Beep 0", privilegeOff}},
       {-1, 0, false, {"Beep 0"}},
@@ -73,21 +73,27 @@ TEST_F(PowerTest, ARefusedRequestIsLoggedAsAnError) {
   using Lines = std::vector<std::pair<int, std::string>>;
   struct Case {
     std::int32_t method;
+    std::uint32_t error;
     Lines after;  // the lines after the attempt
   };
   const Case cases[] = {
-      {0, {{2, "スタンバイへの移行に失敗しました(エラーコード=50)"}}},
-      {1, {{2, "休止状態への移行に失敗しました(エラーコード=50)"}}},
+      {0, 50, {{2, "スタンバイへの移行に失敗しました(エラーコード=50)"}}},
+      {1, 50, {{2, "休止状態への移行に失敗しました(エラーコード=50)"}}},
       // A refused shutdown did not happen: the count starts again at once.
-      {2, {{2, "シャットダウンに失敗しました(エラーコード=50)"}, {1, "シャットダウンが中止されました。監視を再開します。"}}},
+      {2, 50, {{2, "シャットダウンに失敗しました(エラーコード=50)"}, {1, "シャットダウンが中止されました。監視を再開します。"}}},
+      {2, 1191, {{1, "他のユーザーがサインインしているため、シャットダウンしません"}}},
+      {2, 1115, {}},
+      {2, 120, {}},
   };
   for (const Case& c : cases) {
     Configure(c.method, 0);
-    world.suspendResult = world.exitResult = {false, 50};
+    world.suspendResult = world.initiateShutdownResult = {false, c.error};
     power.DoPowerAction();
     ASSERT_EQ(world.logLines.size(), 1 + c.after.size());
     EXPECT_EQ(Lines(world.logLines.begin() + 1, world.logLines.end()), c.after);
-    EXPECT_EQ(world.Count("SetTimer 1000 1000"), c.method == 2 ? 1 : 0);
+    EXPECT_EQ(world.Count("SetTimer 1000 1000"), c.method == 2 && !c.after.empty()) << c.error;
+    EXPECT_EQ(world.Count("SetTimer 1002 60000"), c.method == 2 && c.after.empty()) << c.error;  // watched
+    EXPECT_EQ(world.Count("ExitSession 24 planned"), c.error == 120) << c.error;
     EXPECT_EQ(world.calls.back(), "AdjustPrivilege SeShutdownPrivilege off");  // the privilege still goes back
   }
 }
@@ -108,12 +114,12 @@ TEST_F(PowerTest, AShutdownThatDoesNotHappenStartsTheCountAgain) {
       {"Windows ends the query", [](PowerController& p) { p.OnEndSession(false); }, noticed},
       {"still running a minute later", [](PowerController& p) { p.OnShutdownCheck(); }, noticed},
       {"both, in turn: noticed once", [](PowerController& p) { p.OnEndSession(false), p.OnShutdownCheck(); }, noticed},
-      {"Windows really ends", [](PowerController& p) { p.OnEndSession(true); }, {}},
+      {"Windows ends", [](PowerController& p) { p.OnEndSession(true), p.OnShutdownCheck(); }, {"KillTimer 1002"}},
   };
   for (const Case& c : cases) {
     Configure(2, 0);
     power.DoPowerAction();
-    EXPECT_EQ(world.Count("ExitSession 24"), 1) << c.name;  // EWX_POWEROFF | EWX_FORCEIFHUNG: nobody's work is lost
+    EXPECT_EQ(world.Count("InitiateShutdown 8 planned"), 1) << c.name;  // SHUTDOWN_POWEROFF alone: nobody is forced
     EXPECT_EQ(world.Count("SetTimer 1002 60000"), 1) << c.name;
     world.Clear();
     c.world(power);
@@ -175,7 +181,7 @@ TEST_F(PowerTest, ResumeWithRestartOption) {
   power.OnPowerBroadcast(PBT_APMRESUMESUSPEND_EVENT);
   Calls confirmed = resumed;
   confirmed.insert(confirmed.end(), {"AddLog 0 オプション指定により再起動を実行します",
-                                     "AdjustPrivilege SeShutdownPrivilege on", "ExitSession 6",
+                                     "AdjustPrivilege SeShutdownPrivilege on", "ExitSession 6 planned",
                                      "AdjustPrivilege SeShutdownPrivilege off"});
   EXPECT_EQ(world.calls, confirmed);
 }
@@ -203,6 +209,7 @@ const Profile NO_HIBERNATION_FILE = {"no hibernation file", {true, true, true, f
 const Profile MODERN_LAPTOP = {"Modern Standby laptop", {true, false, true, true, true}};
 const Profile MODERN_LAPTOP_HIBERNATION_OFF = {"Modern Standby, hibernation off", {true, false, false, false, true}};
 const Profile NO_SLEEP_AT_ALL = {"no S1-S3, no Modern Standby", {true, false, true, true, false}};
+const Profile STANDARD_USER_ON_SERVER = {"a standard user on Server", {true, true, true, true, false, false}};
 
 const std::string HIBERNATION_OFF_REASON = "休止状態が無効です。powercfg /hibernate on で有効になります";
 
@@ -232,6 +239,7 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
       {MODERN_LAPTOP_HIBERNATION_OFF, 2, ""},  // shutdown always works
       {MODERN_LAPTOP_HIBERNATION_OFF, 3, ""},  // an unknown method only beeps, as before
       {NO_SLEEP_AT_ALL, 0, "このPCはスタンバイ(S3)に対応していません"},
+      {STANDARD_USER_ON_SERVER, 2, "このユーザーにはシャットダウンの権限がありません"},
   };
   for (const Case& c : cases) {
     for (std::int32_t retry : {0, 1}) {
@@ -253,7 +261,7 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
         EXPECT_EQ(world.calls, before) << name;
         continue;
       }
-      const std::string action = c.method == 0 ? "スタンバイへの移行" : "休止状態への移行";
+      const std::string action = std::vector<std::string>{"スタンバイへの移行", "休止状態への移行", "シャットダウン"}[c.method];
       EXPECT_EQ(world.calls, (Calls{"QueryCapabilities", "AddLog 2 " + action + "は行いません。" + c.reason,
                                     "AddLog 0 カウンターリセット", "KillTimer 1000", "SetTimer 1000 1000"}))
           << name;

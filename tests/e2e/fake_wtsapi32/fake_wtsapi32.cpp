@@ -8,11 +8,13 @@
 // [Session<n-1>]: Id (a number, or "own" for the caller's own session),
 // State (a WTS_CONNECTSTATE_CLASS number, 0 = WTSActive), User (the user
 // name, empty for none), LastInput (100 ns units since 1601, as Windows
-// counts, or "unknown" for 0, or "current" for the current time). Without a
+// counts, or "unknown" for 0, or "current" for the current time), Locked
+// (1; else unknown), Query ("fail": listed, not described). Without a
 // script: the caller's own session alone, active, its input time the
 // current one, as Windows reports a console session. Every call is
 // appended to fakewtsapi.log beside the script.
 #include <windows.h>
+#include <versionhelpers.h>
 #include <wtsapi32.h>
 
 #include <cwchar>
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor/wts_info_ex_win.h"
 #include "stand_in_script.h"
 
 namespace {
@@ -50,11 +53,13 @@ struct Session {
   WTS_CONNECTSTATE_CLASS state;
   std::wstring user;
   std::wstring lastInput;
+  std::wstring locked;
+  bool described;
 };
 
 std::vector<Session> Sessions() {
   if (GetFileAttributesW(ScriptPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return {{OwnSession(), WTSActive, L"user", L"current"}};
+    return {{OwnSession(), WTSActive, L"user", L"current", L"", true}};
   }
   std::vector<Session> sessions;
   const UINT count = GetPrivateProfileIntW(L"Sessions", L"Count", 0, ScriptPath().c_str());
@@ -63,7 +68,8 @@ std::vector<Session> Sessions() {
     const std::wstring id = Text(section, L"Id", L"own");
     sessions.push_back({id == L"own" ? OwnSession() : static_cast<DWORD>(std::wcstoul(id.c_str(), nullptr, 10)),
                         static_cast<WTS_CONNECTSTATE_CLASS>(std::wcstol(Text(section, L"State", L"0").c_str(), nullptr, 10)),
-                        Text(section, L"User", L""), Text(section, L"LastInput", L"current")});
+                        Text(section, L"User", L""), Text(section, L"LastInput", L"current"),
+                        Text(section, L"Locked", L""), Text(section, L"Query", L"") != L"fail"});
   }
   return sessions;
 }
@@ -96,14 +102,25 @@ BOOL WINAPI WTSEnumerateSessionsW(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW* list
 
 // As Windows for WTSSessionInfo: the state, the user name (empty at a
 // sign-in screen), the last input time (0 where Windows keeps none; the
-// current time for the console session) and the current time.
+// current time for the console session) and the current time; for
+// WTSSessionInfoEx the lock flags, swapped on Windows 7 (Wine's default).
 BOOL WINAPI WTSQuerySessionInformationW(HANDLE, DWORD id, WTS_INFO_CLASS kind, LPWSTR* buffer, DWORD* bytes) {
-  if (kind != WTSSessionInfo) {
+  if (kind != WTSSessionInfo && kind != sopora::WTS_SESSION_INFO_EX) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return FALSE;
   }
   for (const Session& session : Sessions()) {
     if (session.id != id) continue;
+    if (!session.described) break;
+    if (kind == sopora::WTS_SESSION_INFO_EX) {
+      using InfoEx = sopora::WtsInfoEx;
+      auto* info = static_cast<InfoEx*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(InfoEx)));
+      info->Level = 1;
+      info->Data.WTSInfoExLevel1.SessionFlags = session.locked == L"1" ? !IsWindows8OrGreater() : -1;
+      *buffer = reinterpret_cast<LPWSTR>(info);
+      *bytes = sizeof(InfoEx);
+      return TRUE;
+    }
     auto* info = static_cast<WTSINFOW*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WTSINFOW)));
     info->State = session.state;
     info->SessionId = id;
