@@ -63,7 +63,8 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
                                                 m_dlgSettings,
                                                 m_log,
                                                 m_power,
-                                                {&m_otherSessions, &m_keepAwakeRequests, &m_soundPlaying, &m_userInput}}) {
+                                                {&m_otherSessions, &m_keepAwakeRequests, &m_soundPlaying,
+                                                 &m_userInput}}) {
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 

@@ -196,20 +196,18 @@ TEST(KeepAwakeRequestsTest, ADisplayOrSystemRequestHoldsTheMachineAwakeWhenAsked
   }
 }
 
-// Core Audio as a test scripts it: the outputs' peak meters (nothing: the
-// meter cannot be read), or nothing at all when the list cannot be had.
+// Core Audio as a test scripts it: the outputs' peak meters (nothing: the meter cannot be read).
 using Meters = std::optional<std::vector<std::optional<float>>>;
 class ScriptedOutputs : public AudioOutputs {
  public:
   std::uint32_t openError = 0;
-  Meters meters;
+  Meters meters;  // nothing: the list cannot be had
   bool changed = false;
   int opened = 0, enumerated = 0;
   std::uint32_t Open() override { return ++opened, openError; }
   bool Changed() override { return std::exchange(changed, false); }
   std::optional<std::size_t> Enumerate() override {
-    ++enumerated;
-    return meters ? std::optional(meters->size()) : std::nullopt;
+    return ++enumerated, meters ? std::optional(meters->size()) : std::nullopt;
   }
   // An output that went since it was found cannot be read.
   std::optional<float> PeakValue(std::size_t i) override {
