@@ -3,8 +3,9 @@
 // the engine as built, against the algorithm written literally (list file
 // read and every pattern matched against every title at every tick,
 // recursive matcher, history kept in an array whose front is erased every
-// tick). And the engine's heap use after many ticks, which must not grow
-// with their number.
+// tick). The engine again with the sound check on (Requests=1) and two
+// silent outputs, whose meters it reads at every tick. And the engine's
+// heap use after many ticks, which must not grow with their number.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -18,6 +19,7 @@
 #include "data/text_field.h"
 #include "monitor/exception_windows.h"
 #include "monitor/idle_monitor.h"
+#include "monitor/sound_playing.h"
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
 #include "support/reference_matcher.h"
@@ -82,6 +84,15 @@ class QuietWorld : public EngineRecorder {
   ExceptionWindowTest& m_exceptions;
 };
 
+// Two outputs, both silent, as on most ticks.
+class SilentOutputs : public AudioOutputs {
+ public:
+  std::uint32_t Open() override { return 0; }
+  bool Changed() override { return false; }
+  std::optional<std::size_t> Enumerate() override { return 2; }
+  std::optional<float> PeakValue(std::size_t) override { return 0.0f; }
+};
+
 // The engine at T = 3600 in a world of 100 patterns and 200 windows.
 struct Engine {
   FakeDataServices fake;
@@ -89,14 +100,22 @@ struct Engine {
   ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
   QuietWorld world{detector};
   MonitorSettings settings;
-  IdleMonitor monitor{settings, ServicesOf(world)};
+  SilentOutputs outputs;
+  SoundPlaying sound{outputs, settings, world};
+  IdleMonitor monitor;
 
-  Engine() {
+  explicit Engine(bool withSound = false) : monitor(settings, Services(withSound)) {
     FillWorld(fake);
     FakeIniStore ini;
     ini.values = {{"MAXTime", 60}, {"Interval", 1}};
     settings = ReadMonitorSettings(ini);
+    settings.Requests = withSound ? 1 : 0;
     monitor.RestartMonitor();
+  }
+  IdleMonitorServices Services(bool withSound) {
+    IdleMonitorServices services = ServicesOf(world);
+    if (withSound) services.sources = {&sound};
+    return services;
   }
   void Tick() {
     monitor.OnInputActivity();  // never reach the target
@@ -109,6 +128,12 @@ void BM_Tick_Engine(benchmark::State& state) {
   for (auto _ : state) engine.Tick();
 }
 BENCHMARK(BM_Tick_Engine);
+
+void BM_Tick_EngineWithSound(benchmark::State& state) {
+  Engine engine(true);
+  for (auto _ : state) engine.Tick();
+}
+BENCHMARK(BM_Tick_EngineWithSound);
 
 // The literal tick: the same file reading and enumeration, then the steps
 // as they read, with the recursive matcher and a front-erased array.

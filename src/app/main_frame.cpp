@@ -51,6 +51,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_sampler(m_settings, m_counterApi, m_log),
       m_otherSessions(m_sessionSource, m_settings, m_log),
       m_keepAwakeRequests(m_powerApi, m_settings),
+      m_soundPlaying(m_audioOutputs, m_settings, m_log),
       m_userInput(m_lastInput),
       m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this),
       m_tray(m_log),
@@ -62,7 +63,8 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
                                                 m_dlgSettings,
                                                 m_log,
                                                 m_power,
-                                                {&m_otherSessions, &m_keepAwakeRequests, &m_userInput}}) {
+                                                {&m_otherSessions, &m_keepAwakeRequests, &m_soundPlaying,
+                                                 &m_userInput}}) {
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 

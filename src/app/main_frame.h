@@ -21,6 +21,7 @@
 #include "framework/window.h"
 #include "hooklib/SoporaHook.h"
 #include "monitor/activity_sources_win.h"
+#include "monitor/core_audio_win.h"
 #include "monitor/exception_windows.h"
 #include "monitor/idle_monitor.h"
 #include "monitor/keep_awake_requests.h"
@@ -29,6 +30,7 @@
 #include "monitor/power_api_win.h"
 #include "monitor/other_sessions.h"
 #include "monitor/power_controller.h"
+#include "monitor/sound_playing.h"
 #include "monitor/user_input.h"
 #include "monitor/window_source_win.h"
 
@@ -90,6 +92,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   Win32WindowSource m_windows;
   Win32SessionSource m_sessionSource;
   Win32LastInput m_lastInput;
+  Win32AudioOutputs m_audioOutputs;
   RebootConfirmation m_rebootPrompt;
   CDataStore m_dataStore;  // both data files; the log's records too
   LogBook m_log;
@@ -99,6 +102,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   LoadSampler m_sampler;
   OtherSessions m_otherSessions;
   KeepAwakeRequests m_keepAwakeRequests;
+  SoundPlaying m_soundPlaying;
   UserInput m_userInput;
   PowerController m_power;
   CTrayIcon m_tray;

@@ -2,8 +2,8 @@
 // Sopora.exe under Wine: another session in use (through the stand-in
 // wtsapi32.dll), input the hooks cannot hear (through the session's last
 // input time), programs that ask to stay awake (through the stand-in
-// powrprof.dll), the status line that says what holds the count, and the
-// warning before the action.
+// powrprof.dll), sound where Wine cannot meter it, the status line that
+// says what holds the count, and the warning before the action.
 #include <gtest/gtest.h>
 
 #include "hooklib/input_activity.h"
@@ -154,6 +154,18 @@ TEST(ActivityE2e, AProgramsDisplayRequestHoldsStandbyOnlyWithTheSetting) {
   Click(again, IDC_REQUESTS);  // off: the request holds nothing any more
   sopora.Tick(2);
   EXPECT_TRUE(ControlText(again, IDC_STATUS_LINE).starts_with("監視中（省電力まで ")) << ControlText(again, IDC_STATUS_LINE);
+}
+
+// Wine's outputs have no peak meter (a prefix may have no output, or no sound
+// system): with the setting on, the ticks run to standby, saying nothing.
+TEST(ActivityE2e, WithoutAPeakMeterSoundHoldsNothing) {
+  SoporaProcess sopora(L"sound");
+  sopora.WriteSettings(SIX_TICKS + "Requests=1\r\n");
+  ASSERT_TRUE(sopora.Start());
+  sopora.Tick(6);
+  std::vector<LogLine> lines = sopora.LogSince(STARTUP.size());
+  std::erase_if(lines, [](const LogLine& line) { return line.text.starts_with("音声の再生を確認できません"); });
+  EXPECT_EQ(lines, std::vector<LogLine>{STANDBY_ATTEMPT});
 }
 
 // A user reading without touching anything is idle: a minute before the

@@ -1,5 +1,5 @@
 // The sources of activity besides load and the hooks: other sessions, the
-// session's last input time, programs' keep-awake requests; and how the
+// session's last input time, programs' keep-awake requests, sound playing; and how the
 // tick weighs them, names them in the status line and warns before acting.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "monitor/idle_monitor.h"
 #include "monitor/keep_awake_requests.h"
 #include "monitor/other_sessions.h"
+#include "monitor/sound_playing.h"
 #include "monitor/user_input.h"
 #include "support/default_settings.h"
 #include "support/recording_engine.h"
@@ -216,6 +217,77 @@ TEST(KeepAwakeRequestsTest, ADisplayOrSystemRequestHoldsTheMachineAwakeWhenAsked
     EXPECT_EQ(Said(activity.status), c.status) << c.name;
     EXPECT_EQ(Said(activity.endsRun), c.line) << c.name;
     EXPECT_EQ(windows.asked, c.requests == 1 ? 1 : 0) << c.name << ": off means not even asked";
+  }
+}
+
+// Core Audio as a test scripts it: the outputs' peak meters (nothing: the meter cannot be read).
+using Meters = std::optional<std::vector<std::optional<float>>>;
+class ScriptedOutputs : public AudioOutputs {
+ public:
+  std::uint32_t openError = 0;
+  Meters meters;  // nothing: the list cannot be had
+  bool changed = false;
+  int opened = 0, enumerated = 0;
+  std::uint32_t Open() override { return ++opened, openError; }
+  bool Changed() override { return std::exchange(changed, false); }
+  std::optional<std::size_t> Enumerate() override {
+    return ++enumerated, meters ? std::optional(meters->size()) : std::nullopt;
+  }
+  // An output that went since it was found cannot be read.
+  std::optional<float> PeakValue(std::size_t i) override {
+    return meters && i < meters->size() ? (*meters)[i] : std::nullopt;
+  }
+};
+
+// Meter readings x Requests over three ticks: the first with `before`, the
+// next two with `after` (of which Windows told only when `told`).
+TEST(SoundPlayingTest, AudibleSoundHoldsTheMachineAwakeWhenAskedTo) {
+  using Kind = Activity::Kind;
+  constexpr Kind N = Kind::None, B = Kind::Busy;
+  constexpr std::uint32_t CLASS_NOT_REGISTERED = 0x80040154;
+  struct Case {
+    const char* name;
+    std::int32_t requests;
+    std::uint32_t openError;
+    Meters before, after;
+    bool told;
+    std::vector<Kind> ticks;
+    int enumerated;
+  };
+  const auto meters = [](std::initializer_list<std::optional<float>> peaks) { return Meters(peaks); };
+  const Meters none = meters({}), loud = meters({0.3f}), failing = meters({std::nullopt});
+  const Case cases[] = {
+      {"silent: a paused player", 1, 0, meters({0.0f}), meters({0.0f}), false, {N, N, N}, 1},
+      {"below -60 dBFS", 1, 0, meters({0.0009f}), meters({0.0009f}), false, {N, N, N}, 1},
+      {"above -60 dBFS", 1, 0, meters({0.0011f}), meters({0.0011f}), false, {B, B, B}, 1},
+      {"heard on the second output", 1, 0, meters({0.0f, 0.5f}), meters({0.0f, 0.5f}), false, {B, B, B}, 1},
+      {"setting off: not even asked", 0, 0, loud, loud, false, {N, N, N}, 0},
+      {"no device, then headphones plugged in", 1, 0, none, loud, true, {N, B, B}, 2},
+      {"the device vanished", 1, 0, loud, none, false, {B, N, N}, 2},
+      {"a failing read, then a good one", 1, 0, failing, loud, false, {N, B, B}, 2},
+      {"the list cannot be had: asked again", 1, 0, std::nullopt, std::nullopt, false, {N, N, N}, 3},
+      {"Core Audio cannot be used", 1, CLASS_NOT_REGISTERED, loud, loud, false, {N, N, N}, 0},
+  };
+  for (const Case& c : cases) {
+    ScriptedOutputs outputs;
+    EngineRecorder log;
+    MonitorSettings settings = DefaultSettings();
+    settings.Requests = c.requests;
+    SoundPlaying sound(outputs, settings, log);
+    outputs.openError = c.openError;
+    outputs.meters = c.before;
+    for (std::size_t tick = 0; tick < c.ticks.size(); ++tick) {
+      if (tick == 1) outputs.meters = c.after, outputs.changed = c.told;
+      const Activity activity = sound.Ask();
+      EXPECT_EQ(activity.kind, c.ticks[tick]) << c.name << " at tick " << tick;
+      EXPECT_EQ(Said(activity.status), activity.kind == B ? "アプリの要求：音声の再生" : "") << c.name;
+      EXPECT_EQ(Said(activity.endsRun), activity.kind == B ? "音声の再生を検知しました" : "") << c.name;
+    }
+    EXPECT_EQ(outputs.enumerated, c.enumerated) << c.name;
+    EXPECT_EQ(outputs.opened, c.requests == 1 ? 1 : 0) << c.name;
+    const std::vector<std::pair<int, std::string>> told{
+        {LOG_ERROR, "音声の再生を確認できません。Core Audio を使えません(エラーコード=0x80040154)"}};
+    EXPECT_EQ(log.logLines, c.openError ? told : decltype(told){}) << c.name << ": once, not at every tick";
   }
 }
 
