@@ -86,7 +86,7 @@ class QuietWorld : public EngineRecorder {
 struct Engine {
   FakeDataServices fake;
   CDataStore store{fake.files, fake.notifier, fake.clock, fake.paths};
-  ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
+  ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows, fake.log};
   QuietWorld world{detector};
   MonitorSettings settings;
   IdleMonitor monitor{settings, ServicesOf(world)};

@@ -47,7 +47,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_log(m_dataStore, Win32LocalClock(), UiText()),
       m_dlgLog(m_log),
       m_failureLog(m_log),
-      m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
+      m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows, m_log),
       m_sampler(m_settings, m_counterApi, m_log),
       m_otherSessions(m_sessionSource, m_settings),
       m_keepAwakeRequests(m_powerApi, m_settings),
