@@ -182,10 +182,13 @@ void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
 // OK and 更新 of the settings dialog: all the settings go to Sopora.ini and
 // the count starts again, so every save, even one that changes nothing,
 // restarts the run.
-void CMainFrame::SaveSettings() {
-  WriteMonitorSettings(m_ini, m_settings);
+bool CMainFrame::SaveSettings() {
+  const bool saved = SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
+    return std::make_unique<Win32IniStore>(iniFile);
+  }, m_settings);
   m_monitor.RestartMonitor();
   m_power.OnSettingsSaved();
+  return saved;
 }
 
 PowerCapabilities CMainFrame::ReadPowerCapabilities() {

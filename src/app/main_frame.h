@@ -68,7 +68,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void OnAppAbout();
 
   void LoadSettings();
-  void SaveSettings() override;
+  bool SaveSettings() override;
   void ShowLog() override;
   PowerCapabilities ReadPowerCapabilities() override;
   void OpenCommandMenu();

@@ -111,4 +111,10 @@ class FileSystem {
 // Creates (or rewrites in place) a file holding exactly `bytes`.
 bool WriteWholeFile(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes);
 
+// Beside each file the program rewrites: the lock file its writers take
+// (<file>.lock), and the temporary file that holds the next content until
+// it replaces the file (<file>.new).
+DataPath LockFileOf(const DataPath& file);
+DataPath TemporaryFileOf(const DataPath& file);
+
 }  // namespace sopora

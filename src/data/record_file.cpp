@@ -46,8 +46,8 @@ RecordFile::RecordFile(FileSystem& files, Notifier& notifier, Clock& clock, Data
       m_notifier(notifier),
       m_clock(clock),
       m_path(std::move(path)),
-      m_temporary(WithSuffix(m_path, ".new")),
-      m_lockFile(WithSuffix(m_path, ".lock")),
+      m_temporary(TemporaryFileOf(m_path)),
+      m_lockFile(LockFileOf(m_path)),
       m_messages(messages),
       m_layout(layout),
       m_createWhenMissing(createWhenMissing) {}

@@ -229,7 +229,8 @@ TEST(SafetyE2e, AFailedSaveOfTheListKeepsTheDialogsEdits) {
 }
 
 // Another Sopora saved its own list while this dialog was open: 登録 asks
-// which one stays; No shows the list on disk, to go on from.
+// which one stays; Cancel goes back to the edits, No shows the list on
+// disk, to go on from.
 TEST(SafetyE2e, RegisteringOverAListSavedElsewhereAsksFirst) {
   SoporaProcess sopora(L"list saved elsewhere");
   WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*ゲーム*"}));
@@ -239,18 +240,24 @@ TEST(SafetyE2e, RegisteringOverAListSavedElsewhereAsksFirst) {
   AddPatternByHand(sopora, registration, "メモ帳");
   WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*動画*", "*ゲーム*"}));  // saved elsewhere
 
-  PostMessageW(registration, WM_COMMAND, IDOK, 0);
-  HWND question = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    const auto boxes = MessageBoxesOf(sopora);
-    question = boxes.empty() ? nullptr : boxes.front();
-    return question != nullptr;
-  }));
-  EXPECT_EQ(MessageBoxText(question),
-            "例外ウィンドウの一覧がほかの Sopora で変更されています。\nこの内容で上書きしますか？");
-  Screenshot("list-changed-elsewhere");
-  PostMessageW(question, WM_COMMAND, IDNO, 0);
   const HWND list = GetDlgItem(registration, IDC_PATTERN_LIST);
+  for (const int answer : {IDCANCEL, IDNO}) {
+    PostMessageW(registration, WM_COMMAND, IDOK, 0);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      const auto boxes = MessageBoxesOf(sopora);
+      question = boxes.empty() ? nullptr : boxes.front();
+      return question != nullptr;
+    }));
+    EXPECT_EQ(MessageBoxText(question),
+              "例外ウィンドウの一覧がほかの Sopora で変更されています。\nこの内容で上書きしますか？");
+    Screenshot("list-changed-elsewhere");
+    PostMessageW(question, WM_COMMAND, answer, 0);
+    ASSERT_TRUE(WaitFor([&] { return MessageBoxesOf(sopora).empty(); }));
+    if (answer == IDCANCEL) {
+      EXPECT_EQ(ListLines(list), (std::vector<std::string>{"*ゲーム*", "メモ帳"}));
+    }
+  }
   ASSERT_TRUE(WaitFor([&] { return ListLines(list) == std::vector<std::string>{"*ゲーム*", "*動画*"}; }));
   EXPECT_EQ(ReadFileBytes(sopora.File(L"SoporaWnd.dat")), ListFileOf({"*動画*", "*ゲーム*"}));
 
