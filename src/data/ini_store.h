@@ -18,9 +18,6 @@ class IniStore {
   virtual std::optional<std::string> GetString(const char* section, const char* key) = 0;
   // Writes the key's text; false when the file cannot be written.
   virtual bool WriteString(const char* section, const char* key, const char* value) = 0;
-  // Puts what was written into the file itself, where the platform keeps
-  // it back.
-  virtual bool Flush() { return true; }
 };
 
 std::int32_t ReadIniInt(IniStore& ini, const char* section, const char* key);

@@ -30,9 +30,4 @@ bool Win32IniStore::WriteString(const char* section, const char* key, const char
                                     WidenCp932(value).c_str(), m_iniFile.c_str()) != FALSE;
 }
 
-bool Win32IniStore::Flush() {
-  // All three null: the profile functions write out what they keep cached.
-  return WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_iniFile.c_str()) != FALSE;
-}
-
 }  // namespace sopora

@@ -104,7 +104,7 @@ bool SaveMonitorSettings(FileSystem& files, const DataPath& iniFile, const OpenI
     }
   }
   const std::unique_ptr<IniStore> ini = openIni(copy);
-  if (WriteMonitorSettings(*ini, settings) && ini->Flush() && files.Replace(copy, iniFile)) return true;
+  if (WriteMonitorSettings(*ini, settings) && files.Replace(copy, iniFile)) return true;
   if (files.Exists(iniFile)) files.Remove(copy);  // else the copy is all there is: the next save puts it back
   return false;
 }

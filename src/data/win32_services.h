@@ -45,7 +45,6 @@ class Win32IniStore : public IniStore {
   std::int32_t GetInt(const char* section, const char* key, std::int32_t defaultValue) override;
   std::optional<std::string> GetString(const char* section, const char* key) override;
   bool WriteString(const char* section, const char* key, const char* value) override;
-  bool Flush() override;
 
  private:
   DataPath m_iniFile;

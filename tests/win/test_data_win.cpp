@@ -49,15 +49,24 @@ TEST(IniWin, ASecondSaveKeepsEveryKeyInItsPlace) {
     const std::string text = "; tuned by hand\r\n[PARAMATER]\r\nDisk=1\r\nMAXTime=30\r\nCPUBorder=15\r\n";
     return Bytes(text.begin(), text.end());
   }());
-  Win32IniStore ini(paths.iniFile);
+  const auto openIni = [](const DataPath& iniFile) { return std::make_unique<Win32IniStore>(iniFile); };
   MonitorSettings s = DefaultSettings();
   s.MAXTime = 45;
-  WriteMonitorSettings(ini, s);
-  WriteMonitorSettings(ini, s);  // and once more: nothing moves
-  EXPECT_EQ(ReadFileText(paths.iniFile),
-            "; tuned by hand\r\n[PARAMATER]\r\nDisk=0\r\nMAXTime=45\r\nCPUBorder=20\r\n"
-            "DISKBorder=500\r\nNETBorder=300\r\nInterval=1\r\nMethod=0\r\nResumeReboot=0\r\n"
-            "Retry=0\r\nNetwork=0\r\n");
+  EXPECT_TRUE(SaveMonitorSettings(Win32Files(), paths.iniFile, openIni, s));
+  EXPECT_TRUE(SaveMonitorSettings(Win32Files(), paths.iniFile, openIni, s));  // and once more: nothing moves
+  const std::string saved =
+      "; tuned by hand\r\n[PARAMATER]\r\nDisk=0\r\nMAXTime=45\r\nCPUBorder=20\r\n"
+      "DISKBorder=500\r\nNETBorder=300\r\nInterval=1\r\nMethod=0\r\nResumeReboot=0\r\n"
+      "Retry=0\r\nNetwork=0\r\n";
+  EXPECT_EQ(ReadFileText(paths.iniFile), saved);
+
+  // A read-only file is not written, and the caller hears of it.
+  ASSERT_TRUE(SetFileAttributesW(paths.iniFile.c_str(), FILE_ATTRIBUTE_READONLY));
+  s.MAXTime = 50;
+  EXPECT_FALSE(SaveMonitorSettings(Win32Files(), paths.iniFile, openIni, s));
+  EXPECT_EQ(ReadFileText(paths.iniFile), saved);
+  EXPECT_FALSE(std::filesystem::exists(TemporaryFileOf(paths.iniFile)));
+  SetFileAttributesW(paths.iniFile.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(IniWin, AMissingFileLoadsTheDefaultsAndStaysMissing) {
