@@ -446,6 +446,16 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   SetControlText(settings, IDC_EDIT_CPU_BORDER, "45");
   Click(settings, IDC_UPDATE);
   EXPECT_NE(ReadFileText(perUser / L"Sopora.ini").find("CPUBorder=45\r\n"), std::string::npos);
+  // A Sopora.ini made read-only: OK says it could not save and the dialog
+  // stays open with the edits.
+  ASSERT_TRUE(SetFileAttributesW((perUser / L"Sopora.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+  SetControlText(settings, IDC_EDIT_CPU_BORDER, "55");
+  ClickAndGoOn(settings, IDOK);
+  ExpectMessageBoxAndClose(sopora, "設定を保存できませんでした。Sopora.ini に書き込めるか確認してください。");
+  EXPECT_TRUE(IsWindowVisible(settings));
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_CPU_BORDER), "55");
+  EXPECT_NE(ReadFileText(perUser / L"Sopora.ini").find("CPUBorder=45\r\n"), std::string::npos);
+  SetFileAttributesW((perUser / L"Sopora.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
 
   PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
   const HWND about = sopora.WaitForWindowTitled("Soporaのﾊﾞｰｼﾞｮﾝ情報");
