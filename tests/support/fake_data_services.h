@@ -51,7 +51,7 @@ class FakeFileSystem : public FileSystem {
   bool Exists(const DataPath& path) override { return files.count(path) != 0; }
   FileContent Read(const DataPath& path, std::uint64_t maxBytes, OpenFor openFor) override {
     ++reads;
-    if (!Exists(path) || IsIn(heldElsewhere, path) || (openFor == OpenFor::Update && IsIn(readOnly, path))) return {};
+    if (!Exists(path) || std::ranges::count(heldElsewhere, path) || (openFor == OpenFor::Update && Refuses(path))) return {};
     if (files[path].size() > maxBytes) return {FileContent::Status::TooLarge, {}};
     if (std::find(readBreaksOff.begin(), readBreaksOff.end(), path) != readBreaksOff.end()) {
       return {FileContent::Status::ReadFailed, {}};
@@ -122,29 +122,22 @@ class FakeFileSystem : public FileSystem {
     if (lockTaken) return nullptr;
     class Held : public FileLock {
      public:
-      Held(FakeFileSystem& fs, std::string name, bool excludes)
-          : m_fs(fs), m_name(std::move(name)), m_excludes(excludes) {
-        m_fs.lockHeld = excludes;
-      }
-      ~Held() override {
-        m_fs.lockHeld = false;
-        m_fs.calls.push_back("unlock " + m_name);
-      }
-      bool Excludes() const override { return m_excludes; }
+      Held(FakeFileSystem& fs, std::string name) : m_fs(fs), m_name(std::move(name)) { fs.lockHeld = true; }
+      ~Held() override { m_fs.calls.push_back("unlock " + m_name), m_fs.lockHeld = false; }
+      bool Excludes() const override { return !m_fs.lockUnusable; }
 
      private:
       FakeFileSystem& m_fs;
       std::string m_name;
-      bool m_excludes;
     };
     calls.push_back("lock " + NameOf(lockFile));
-    return std::make_unique<Held>(*this, NameOf(lockFile), !lockUnusable);
+    return std::make_unique<Held>(*this, NameOf(lockFile));
   }
 
-  static bool IsIn(const std::vector<DataPath>& paths, const DataPath& path) {
-    return std::find(paths.begin(), paths.end(), path) != paths.end();
+  bool Refuses(const DataPath& path) const {
+    return std::find(readOnly.begin(), readOnly.end(), path) != readOnly.end() ||
+           std::find(heldElsewhere.begin(), heldElsewhere.end(), path) != heldElsewhere.end();
   }
-  bool Refuses(const DataPath& path) const { return IsIn(readOnly, path) || IsIn(heldElsewhere, path); }
   std::vector<DataPath> Paths() const {
     std::vector<DataPath> paths;
     for (const auto& [path, bytes] : files) paths.push_back(path);
@@ -181,23 +174,13 @@ inline std::unique_ptr<OutputFile> FakeFileSystem::Create(const DataPath& path) 
   return std::make_unique<FakeOutputFile>(*this, path);
 }
 
-// Also notes whether a data file's lock was held while a box waited.
 class RecordingNotifier : public Notifier {
  public:
-  RecordingNotifier() = default;
-  explicit RecordingNotifier(const FakeFileSystem* files) : m_files(files) {}
   std::vector<std::string> shown;  // as a Japanese user reads them
-  bool shownUnderLock = false;
-  void ShowWarning(const Message& message) override {
-    shown.push_back(rc::InJapanese(message));
-    shownUnderLock = shownUnderLock || (m_files && m_files->lockHeld);
-  }
-
- private:
-  const FakeFileSystem* m_files = nullptr;
+  std::function<void()> whileShown = [] {};
+  void ShowWarning(const Message& message) override { shown.push_back(rc::InJapanese(message)), whileShown(); }
 };
 
-// The log lines, by kind and message.
 class RecordingLog : public OperationLog {
  public:
   std::vector<std::pair<std::int32_t, MessageId>> lines;
@@ -264,7 +247,7 @@ class FakeClock : public Clock {
 // In-memory doubles for a CDataStore, with the files beside the program.
 struct FakeDataServices {
   FakeFileSystem files;
-  RecordingNotifier notifier{&files};
+  RecordingNotifier notifier;
   RecordingLog log;
   FakeClock clock;
   FakeWindowSource windows;

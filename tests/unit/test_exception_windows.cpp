@@ -92,10 +92,8 @@ TEST_F(ExceptionWindowsTest, NoQualifyingWindowMeansNoException) {
 TEST_F(ExceptionWindowsTest, TheListIsReadAgainOnlyWhenItsFileChangedOrCouldNotBeRead) {
   fake.windows.windows = {{"Untitled - Notepad"}};
   SetList({"*Notepad"});
-  fake.files.readOnly.push_back(fake.paths.wndFile);  // protected by its user: read all the same
   EXPECT_TRUE(detector.IsExceptWindowPresent());
-  // Changed, then held by another program: the list last read stays in
-  // force, said once in the log rather than in a box at every check.
+  // Changed, then held elsewhere: the last list holds, said once in the log.
   SetList({"*Paint"});
   fake.files.heldElsewhere.push_back(fake.paths.wndFile);
   EXPECT_TRUE(detector.IsExceptWindowPresent());
