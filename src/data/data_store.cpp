@@ -27,7 +27,8 @@ void KeepNewest(std::vector<LogRecord>& records) {
 bool SameRecord(const LogRecord& a, const LogRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // How many of the waiting lines a write reported as failed did write
-// after all: the longest run of them the file ends with.
+// after all (a flush or a rename that failed late): the longest run of
+// them the file ends with.
 std::size_t AlreadyAtTail(const std::vector<LogRecord>& onDisk, const std::vector<LogRecord>& waiting) {
   for (std::size_t count = std::min(onDisk.size(), waiting.size()); count > 0; --count) {
     if (std::equal(waiting.begin(), waiting.begin() + count, onDisk.end() - count, SameRecord)) return count;
@@ -45,6 +46,7 @@ CDataStore::CDataStore(FileSystem& files, Notifier& notifier, Clock& clock, cons
 void CDataStore::LoadLog() {
   m_logFile.Load(m_arLog);
   m_pending.clear();
+  m_lastSaveFailed = false;
 }
 
 int CDataStore::GetLogRecords(std::vector<LogRecord>& out) const {
@@ -63,14 +65,15 @@ bool CDataStore::SaveLog() {
   std::vector<LogRecord> merged;
   const RewriteResult result = m_logFile.Rewrite([&](std::span<const std::uint8_t> onDisk) {
     merged = ParseRecordFile<LogRecord>(onDisk);
-    const std::size_t landed = AlreadyAtTail(merged, m_pending);
+    const std::size_t landed = m_lastSaveFailed ? AlreadyAtTail(merged, m_pending) : 0;
     merged.insert(merged.end(), m_pending.begin() + landed, m_pending.end());
     KeepNewest(merged);
     return SerializeRecordFile<LogRecord>(merged);
   });
   // A rewrite that cannot happen now is silent: the lines wait in memory
   // and the next append tries again with all of them.
-  if (result.outcome != RewriteOutcome::Written) return false;
+  m_lastSaveFailed = result.outcome != RewriteOutcome::Written;
+  if (m_lastSaveFailed) return false;
   m_arLog = std::move(merged);
   m_pending.clear();
   return result.changedElsewhere;

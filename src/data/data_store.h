@@ -65,6 +65,7 @@ class CDataStore {
   RecordFile m_wndFile;
   std::vector<LogRecord> m_arLog;    // as the file held them when last read or written
   std::vector<LogRecord> m_pending;  // this instance's lines that are not in the file yet
+  bool m_lastSaveFailed = false;     // yet it may have written some of them
   bool m_lockWarned = false;
 };
 

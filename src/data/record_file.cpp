@@ -200,8 +200,8 @@ bool RecordFile::KeepAside() {
   return false;
 }
 
-// Keeps the newest few, by the number they were put aside under; the names
-// of earlier versions (the time only) are the oldest, in time order.
+// Keeps the five put aside last, by the number they were put aside under; the
+// names of earlier versions (the time only) are the oldest, in time order.
 void RecordFile::EvictKeptAside() {
   std::vector<DataPath> kept = m_files.FilesMatching(WithSuffix(m_path, ".*.old"));
   // Not the single name.old of the first versions: only names with a time.
