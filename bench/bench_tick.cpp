@@ -97,7 +97,7 @@ class SilentOutputs : public AudioOutputs {
 struct Engine {
   FakeDataServices fake;
   CDataStore store{fake.files, fake.notifier, fake.clock, fake.paths};
-  ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows};
+  ExceptionWindowDetector detector{store, fake.files, fake.paths.wndFile, fake.windows, fake.log};
   QuietWorld world{detector};
   MonitorSettings settings;
   SilentOutputs outputs;

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.files.files[fake.paths.wndFile] = Bytes(data, data + size);
 
   std::vector<ExceptWndEntry> patterns;
-  const bool read = store.LoadExceptWnd(patterns);
+  const bool read = IsRead(store.LoadExceptWnd(patterns));
   const bool ours = size > 0 && data[0] == DATA_FILE_VERSION;
   if (read != ours || patterns.size() != (ours ? (size - 1) / sizeof(ExceptWndEntry) : 0)) std::abort();
 
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       expected |= fast && !w.title.empty() && w.title != "Program Manager";
     }
   }
-  ExceptionWindowDetector detector(store, fake.files, fake.paths.wndFile, fake.windows);
+  ExceptionWindowDetector detector(store, fake.files, fake.paths.wndFile, fake.windows, fake.log);
   if (detector.IsExceptWindowPresent() != expected) std::abort();
   if (detector.IsExceptWindowPresent() != expected) std::abort();  // the second tick, from what it knows
   return 0;

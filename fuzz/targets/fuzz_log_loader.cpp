@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes& file = fake.files.files[fake.paths.logFile];
   const std::size_t expected = std::min<std::size_t>(count + 1, LOG_RECORD_LIMIT);
   if (file.size() != 1 + expected * sizeof(LogRecord) || file[0] != DATA_FILE_VERSION) std::abort();
-  const DataPath kept = KeptAsidePath(fake.paths.logFile, fake.clock.now, 1);
-  if (fake.files.Exists(kept) != !ours || (!ours && fake.files.files[kept] != original)) std::abort();
+  const DataPath kept = KeptAsidePath(fake.paths.logFile, 1, fake.clock.now);
+  const bool keptAside = !ours && size > 0;  // an empty file holds nothing to keep
+  if (fake.files.Exists(kept) != keptAside || (keptAside && fake.files.files[kept] != original)) std::abort();
   return 0;
 }

@@ -47,7 +47,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_log(m_dataStore, Win32LocalClock(), UiText()),
       m_dlgLog(m_log),
       m_failureLog(m_log),
-      m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows),
+      m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows, m_log),
       m_sampler(m_settings, m_counterApi, m_log),
       m_otherSessions(m_sessionSource, m_settings, m_log),
       m_keepAwakeRequests(m_powerApi, m_settings),
@@ -192,10 +192,13 @@ void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
 // OK and 更新 of the settings dialog: all the settings go to Sopora.ini and
 // the count starts again, so every save, even one that changes nothing,
 // restarts the run.
-void CMainFrame::SaveSettings() {
-  WriteMonitorSettings(m_ini, m_settings);
+bool CMainFrame::SaveSettings() {
+  const bool saved = SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
+    return std::make_unique<Win32IniStore>(iniFile);
+  }, m_settings);
   m_monitor.RestartMonitor();
   m_power.OnSettingsSaved();
+  return saved;
 }
 
 PowerCapabilities CMainFrame::ReadPowerCapabilities() {

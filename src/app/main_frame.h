@@ -70,7 +70,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void OnAppAbout();
 
   void LoadSettings();
-  void SaveSettings() override;
+  bool SaveSettings() override;
   void ShowLog() override;
   PowerCapabilities ReadPowerCapabilities() override;
   void OpenCommandMenu();

@@ -1,5 +1,6 @@
 #include "data/data_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "data/text_field.h"
@@ -22,17 +23,30 @@ constexpr RecordFileMessages EXCEPT_FILE_MESSAGES = {
 void KeepNewest(std::vector<LogRecord>& records) {
   if (records.size() > LOG_RECORD_LIMIT) records.erase(records.begin(), records.end() - LOG_RECORD_LIMIT);
 }
+
+bool SameRecord(const LogRecord& a, const LogRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// How many of the waiting lines a write reported as failed did write
+// after all (a flush or a rename that failed late): the longest run of
+// them the file ends with.
+std::size_t AlreadyAtTail(const std::vector<LogRecord>& onDisk, const std::vector<LogRecord>& waiting) {
+  for (std::size_t count = std::min(onDisk.size(), waiting.size()); count > 0; --count) {
+    if (std::equal(waiting.begin(), waiting.begin() + count, onDisk.end() - count, SameRecord)) return count;
+  }
+  return 0;
+}
 }  // namespace
 
 CDataStore::CDataStore(FileSystem& files, Notifier& notifier, Clock& clock, const DataFilePaths& paths)
-    : m_logFile(files, notifier, clock, paths.logFile, LOG_FILE_MESSAGES, {sizeof(LogRecord), LOG_FILE_MAX_BYTES},
-                paths.writable),
+    : m_logFile(files, notifier, clock, paths.logFile, LOG_FILE_MESSAGES,
+                {sizeof(LogRecord), LOG_FILE_MAX_BYTES, OpenFor::Update}, paths.writable),
       m_wndFile(files, notifier, clock, paths.wndFile, EXCEPT_FILE_MESSAGES,
-                {sizeof(ExceptWndEntry), EXCEPT_WND_FILE_MAX_BYTES}, paths.writable) {}
+                {sizeof(ExceptWndEntry), EXCEPT_WND_FILE_MAX_BYTES, OpenFor::Reading}, paths.writable) {}
 
 void CDataStore::LoadLog() {
   m_logFile.Load(m_arLog);
   m_pending.clear();
+  m_lastSaveFailed = false;
 }
 
 int CDataStore::GetLogRecords(std::vector<LogRecord>& out) const {
@@ -51,20 +65,31 @@ bool CDataStore::SaveLog() {
   std::vector<LogRecord> merged;
   const RewriteResult result = m_logFile.Rewrite([&](std::span<const std::uint8_t> onDisk) {
     merged = ParseRecordFile<LogRecord>(onDisk);
-    merged.insert(merged.end(), m_pending.begin(), m_pending.end());
+    const std::size_t landed = m_lastSaveFailed ? AlreadyAtTail(merged, m_pending) : 0;
+    merged.insert(merged.end(), m_pending.begin() + landed, m_pending.end());
     KeepNewest(merged);
     return SerializeRecordFile<LogRecord>(merged);
   });
   // A rewrite that cannot happen now is silent: the lines wait in memory
   // and the next append tries again with all of them.
-  if (result.outcome != RewriteOutcome::Written) return false;
+  m_lastSaveFailed = result.outcome != RewriteOutcome::Written;
+  if (m_lastSaveFailed) return false;
   m_arLog = std::move(merged);
   m_pending.clear();
   return result.changedElsewhere;
 }
 
-bool CDataStore::LoadExceptWnd(std::vector<ExceptWndEntry>& out) {
-  const LoadOutcome outcome = m_wndFile.Load(out);
+bool CDataStore::TakeLockWarning() {
+  if (m_lockWarned || !(m_logFile.LockUnusable() || m_wndFile.LockUnusable())) return false;
+  m_lockWarned = true;
+  return true;
+}
+
+LoadOutcome CDataStore::LoadExceptWnd(std::vector<ExceptWndEntry>& out, CannotOpenReport report) {
+  return m_wndFile.Load(out, report);
+}
+
+bool IsRead(LoadOutcome outcome) {
   return outcome == LoadOutcome::Loaded || outcome == LoadOutcome::Created || outcome == LoadOutcome::NotCreated;
 }
 

@@ -49,9 +49,13 @@ class CDataStore {
   bool AppendLog(const LogRecord& record);
   bool SaveLog();
 
-  // Exception-window list file. The load is true when the file could be
-  // read (or was missing and has been created).
-  bool LoadExceptWnd(std::vector<ExceptWndEntry>& out);
+  // True once, the first time a lock file turns out unusable: from then on
+  // the files are only added to in place, and the user should know.
+  bool TakeLockWarning();
+
+  // Exception-window list file, opened for reading only, so a read-only
+  // list is honoured.
+  LoadOutcome LoadExceptWnd(std::vector<ExceptWndEntry>& out, CannotOpenReport report = CannotOpenReport::Box);
   // Writes the list; unless `overwriteChangesElsewhere`, not over a list
   // another Sopora saved since this store last read or wrote the file.
   SaveOutcome SaveExceptWnd(const std::vector<ExceptWndEntry>& entries, bool overwriteChangesElsewhere = false);
@@ -61,7 +65,12 @@ class CDataStore {
   RecordFile m_wndFile;
   std::vector<LogRecord> m_arLog;    // as the file held them when last read or written
   std::vector<LogRecord> m_pending;  // this instance's lines that are not in the file yet
+  bool m_lastSaveFailed = false;     // yet it may have written some of them
+  bool m_lockWarned = false;
 };
+
+// Whether a load found the list or log usable (read, or created empty).
+bool IsRead(LoadOutcome outcome);
 
 // Builds the record the operation log stores for one message: zero-filled,
 // stamped, the text cut to the field at a character boundary.

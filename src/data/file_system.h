@@ -48,6 +48,15 @@ struct FileStamp {
 class FileLock {
  public:
   virtual ~FileLock() = default;
+  // False when the lock file could not be used at all (a folder under its
+  // name, a path too long): then this lock keeps nobody out.
+  virtual bool Excludes() const { return true; }
+};
+
+// How a data file is opened to be read.
+enum class OpenFor {
+  Reading,  // read access only: a read-only file can be read
+  Update,   // read and write access, as the stores' "a+b" asks for
 };
 
 class FileSystem {
@@ -56,11 +65,11 @@ class FileSystem {
 
   virtual bool Exists(const DataPath& path) = 0;
 
-  // Opens an existing file for reading and appending, as the stores do, and
-  // returns its whole content. A file that may not be written (read-only, or
-  // held open by another program without write sharing) cannot be opened
-  // this way; a file larger than `maxBytes` is not read at all.
-  virtual FileContent ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) = 0;
+  // Opens an existing file and returns its whole content. Opened for
+  // update, a file that may not be written (read-only, or held open by
+  // another program without write sharing) cannot be opened; a file larger
+  // than `maxBytes` is not read at all.
+  virtual FileContent Read(const DataPath& path, std::uint64_t maxBytes, OpenFor openFor) = 0;
 
   // Opens the file for writing from its start, creating it when missing and
   // cutting it to what is written; an existing file keeps its attributes.
@@ -94,13 +103,18 @@ class FileSystem {
 
   // Takes the lock file `lockFile`, waiting a little while another program
   // holds it; null when it stays taken. The lock works across sessions and
-  // programs. Where the lock file cannot be made at all (a folder nobody
-  // may write), a lock that holds nothing is returned: nobody can write
-  // there either.
+  // programs. Where the lock file cannot be used at all (it cannot be made,
+  // or is a folder), a lock that excludes nobody is returned.
   virtual std::unique_ptr<FileLock> Lock(const DataPath& lockFile) = 0;
 };
 
 // Creates (or rewrites in place) a file holding exactly `bytes`.
 bool WriteWholeFile(FileSystem& files, const DataPath& path, std::span<const std::uint8_t> bytes);
+
+// Beside each file the program rewrites: the lock file its writers take
+// (<file>.lock), and the temporary file that holds the next content until
+// it replaces the file (<file>.new).
+DataPath LockFileOf(const DataPath& file);
+DataPath TemporaryFileOf(const DataPath& file);
 
 }  // namespace sopora

@@ -41,12 +41,12 @@ std::uint64_t Combine(DWORD high, DWORD low) { return (std::uint64_t{high} << 32
 
 bool Win32FileSystem::Exists(const DataPath& path) { return PathFileExistsW(path.c_str()) != FALSE; }
 
-FileContent Win32FileSystem::ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) {
-  // The access the stores' "a+b" asks for: write access too, so a read-only
-  // file, or one held open without write sharing, is refused here.
-  const UniqueKernelHandle file =
-      FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+FileContent Win32FileSystem::Read(const DataPath& path, std::uint64_t maxBytes, OpenFor openFor) {
+  // For update, the access the stores' "a+b" asks for: write access too, so
+  // a read-only file, or one held open without write sharing, is refused.
+  const DWORD access = openFor == OpenFor::Update ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  const UniqueKernelHandle file = FileHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   FileContent content;
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.Get(), &size)) return content;
@@ -92,7 +92,10 @@ bool Win32FileSystem::Replace(const DataPath& from, const DataPath& to) {
   }
   // ReplaceFileW keeps the old file's permissions and creation time; a file
   // system that cannot do that still gets the plain move. Its attributes
-  // (hidden, say) are put back either way.
+  // (hidden, say) are put back either way. Should ReplaceFileW fail half-way
+  // (ERROR_UNABLE_TO_MOVE_REPLACEMENT, _2), `to` is gone and `from` still
+  // holds the new content: the move puts it in place, or the caller finds
+  // `to` missing and keeps `from`.
   const bool replaced =
       ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
                    nullptr, nullptr) ||
@@ -167,28 +170,46 @@ class Win32FileLock : public FileLock {
   }
   Win32FileLock(const Win32FileLock&) = delete;
   Win32FileLock& operator=(const Win32FileLock&) = delete;
+  bool Excludes() const override { return static_cast<bool>(m_file); }
 
  private:
   UniqueKernelHandle m_file;  // empty: a lock that holds nothing
 };
 
+// The lock file, opened so that nobody can delete or rename it while it is
+// held. Write access is asked for first, as Wine takes a host write lock
+// only for a handle that may write; LockFileEx itself needs only read
+// access, so a read-only lock file still locks.
+UniqueKernelHandle OpenLockFile(const DataPath& lockFile) {
+  for (const DWORD access : {GENERIC_READ | GENERIC_WRITE, DWORD{GENERIC_READ}}) {
+    UniqueKernelHandle file = FileHandle(CreateFileW(lockFile.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (file || GetLastError() != ERROR_ACCESS_DENIED) return file;
+  }
+  return UniqueKernelHandle();
+}
+
 constexpr DWORD LOCK_WAIT_MS = 3000;  // another Sopora holds it for one write only
 }  // namespace
 
 std::unique_ptr<FileLock> Win32FileSystem::Lock(const DataPath& lockFile) {
-  UniqueKernelHandle file = FileHandle(CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
-  if (!file) return std::make_unique<Win32FileLock>(UniqueKernelHandle());  // nobody can write here either
   const ULONGLONG deadline = GetTickCount64() + LOCK_WAIT_MS;
-  for (;;) {
+  UniqueKernelHandle file = OpenLockFile(lockFile);
+  // Another program may have it open without sharing for a moment.
+  while (!file && GetLastError() == ERROR_SHARING_VIOLATION && GetTickCount64() <= deadline) {
+    Sleep(10);
+    file = OpenLockFile(lockFile);
+  }
+  if (!file && GetLastError() == ERROR_SHARING_VIOLATION) return nullptr;
+  for (; file; Sleep(10)) {
     OVERLAPPED whole{};
     if (LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
       return std::make_unique<Win32FileLock>(std::move(file));
     }
-    if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() > deadline) return nullptr;
-    Sleep(10);
+    if (GetLastError() != ERROR_LOCK_VIOLATION) break;  // a file system without locks
+    if (GetTickCount64() > deadline) return nullptr;
   }
+  return std::make_unique<Win32FileLock>(UniqueKernelHandle());  // a folder, a path too long: no lock at all
 }
 
 std::optional<DataPath> Win32DataFolders::ProgramFolder() {

@@ -63,23 +63,50 @@ void RepairMonitorSettings(MonitorSettings& s) {
   if (s.CPUBorder <= 0) s.CPUBorder = 20;
 }
 
-void WriteMonitorSettings(IniStore& ini, MonitorSettings& s) {
-  WriteIniInt(ini, SETTINGS_SECTION, "CPUBorder", s.CPUBorder);
-  WriteIniInt(ini, SETTINGS_SECTION, "DISKBorder", s.DISKBorder);
-  WriteIniInt(ini, SETTINGS_SECTION, "NETBorder", s.NETBorder);
-  WriteIniInt(ini, SETTINGS_SECTION, "MAXTime", s.MAXTime);
-  WriteIniInt(ini, SETTINGS_SECTION, "Interval", s.Interval);
-  WriteIniInt(ini, SETTINGS_SECTION, "Method", s.Method);
-  WriteIniInt(ini, SETTINGS_SECTION, "ResumeReboot", s.ResumeReboot);
-  WriteIniInt(ini, SETTINGS_SECTION, "Retry", s.Retry);
-  WriteIniInt(ini, SETTINGS_SECTION, "Network", s.Network);
-  WriteIniInt(ini, SETTINGS_SECTION, "Disk", s.Disk);
+bool WriteMonitorSettings(IniStore& ini, MonitorSettings& s) {
+  bool written = true;
+  const auto write = [&](const char* key, std::int32_t value) {
+    written = WriteIniInt(ini, SETTINGS_SECTION, key, value) && written;
+  };
+  write("CPUBorder", s.CPUBorder);
+  write("DISKBorder", s.DISKBorder);
+  write("NETBorder", s.NETBorder);
+  write("MAXTime", s.MAXTime);
+  write("Interval", s.Interval);
+  write("Method", s.Method);
+  write("ResumeReboot", s.ResumeReboot);
+  write("Retry", s.Retry);
+  write("Network", s.Network);
+  write("Disk", s.Disk);
   if (s.hasRequests || s.Requests == 1) {
-    WriteIniInt(ini, SETTINGS_SECTION, "Requests", s.Requests);
+    write("Requests", s.Requests);
     s.hasRequests = true;  // from now on the file holds it
   }
-  if (s.hasWarn) WriteIniInt(ini, SETTINGS_SECTION, "Warn", s.Warn);
-  if (s.hasLanguage) ini.WriteString(SETTINGS_SECTION, "Language", s.Language.c_str());
+  if (s.hasWarn) write("Warn", s.Warn);
+  if (s.hasLanguage) written = ini.WriteString(SETTINGS_SECTION, "Language", s.Language.c_str()) && written;
+  return written;
+}
+
+bool SaveMonitorSettings(FileSystem& files, const DataPath& iniFile, const OpenIniStore& openIni,
+                         MonitorSettings& settings) {
+  constexpr std::uint64_t INI_MAX_BYTES = 1 << 20;  // a settings file is a few hundred bytes
+  const std::unique_ptr<FileLock> lock = files.Lock(LockFileOf(iniFile));
+  if (!lock) return false;  // another Sopora is saving
+  const DataPath copy = TemporaryFileOf(iniFile);
+  // A copy left where the file is missing is the only one: it comes back.
+  if (!files.Exists(iniFile) && files.Exists(copy) && !files.Replace(copy, iniFile)) return false;
+  files.Remove(copy);
+  if (files.Exists(iniFile)) {
+    const FileContent current = files.Read(iniFile, INI_MAX_BYTES, OpenFor::Reading);
+    if (current.status != FileContent::Status::Read || !WriteWholeFile(files, copy, current.bytes)) {
+      files.Remove(copy);
+      return false;
+    }
+  }
+  const std::unique_ptr<IniStore> ini = openIni(copy);
+  if (WriteMonitorSettings(*ini, settings) && files.Replace(copy, iniFile)) return true;
+  if (files.Exists(iniFile)) files.Remove(copy);  // else the copy is all there is: the next save puts it back
+  return false;
 }
 
 std::string ReadLanguageSetting(IniStore& ini) {

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include <functional>
+#include <memory>
+
+#include "data/file_system.h"
 #include "data/ini_store.h"
 #include "data/messages.h"
 
@@ -76,8 +80,17 @@ void RepairMonitorSettings(MonitorSettings& settings);
 std::string ReadLanguageSetting(IniStore& ini);
 
 // Writes all ten keys, then the later ones the file holds (or that were
-// turned on); a new file is laid out in this order. Failures are ignored:
-// the values stay in effect in memory for this run.
-void WriteMonitorSettings(IniStore& ini, MonitorSettings& settings);
+// turned on); a new file is laid out in this order. False when a key could
+// not be written; the others are written all the same.
+bool WriteMonitorSettings(IniStore& ini, MonitorSettings& settings);
+
+using OpenIniStore = std::function<std::unique_ptr<IniStore>(const DataPath& iniFile)>;
+
+// Saves the settings as one whole: written onto a copy of Sopora.ini (its
+// other sections and keys kept), which then replaces it, under the file's
+// lock, so two saves never mix and a failed one leaves the file as it was.
+// False when it could not be saved; the values stay in effect all the same.
+bool SaveMonitorSettings(FileSystem& files, const DataPath& iniFile, const OpenIniStore& openIni,
+                         MonitorSettings& settings);
 
 }  // namespace sopora

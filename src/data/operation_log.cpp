@@ -15,12 +15,14 @@ LogBook::LogBook(CDataStore& store, Clock& clock, const TextCatalog& texts)
 void LogBook::AddLog(std::int32_t kind, const Message& message) {
   const LogRecord record = MakeLogRecord(kind, Format(m_texts, message), m_clock.LocalTime());
   const bool othersAdded = m_store.AppendLog(record);  // the file first, then the screen
-  if (!m_view) return;
-  if (othersAdded) {
-    m_view->ShowLogItems(Records());
-  } else {
-    m_view->InsertLogItem(record);
+  if (m_view) {
+    if (othersAdded) {
+      m_view->ShowLogItems(Records());
+    } else {
+      m_view->InsertLogItem(record);
+    }
   }
+  if (m_store.TakeLockWarning()) AddLog(LOG_ERROR, IDS_LOG_LOCK_UNUSABLE);
 }
 
 std::vector<LogRecord> LogBook::Records() const {

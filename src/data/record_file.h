@@ -69,14 +69,19 @@ struct RewriteResult {
   bool changedElsewhere;
 };
 
-// At most this many unreadable files are kept aside per data file; the
-// oldest goes when another one has to be kept.
+// At most this many unreadable files are kept aside per data file; the one
+// put aside longest ago goes once another one has been kept.
 inline constexpr std::size_t KEPT_ASIDE_LIMIT = 5;
 
 struct RecordFileLayout {
   std::size_t recordSize;
   std::uint64_t maxBytes;  // files larger than this are not read
+  OpenFor loadOpenFor;     // how a load opens the file
 };
+
+// Whether a load that cannot open the file says so in a message box: not
+// where it is read again and again, and the last good content serves.
+enum class CannotOpenReport { Box, Quiet };
 
 // One data file: loaded with the program's messages, rewritten whole.
 class RecordFile {
@@ -90,9 +95,9 @@ class RecordFile {
   // only) when it is missing. Each problem is reported through the notifier
   // and leaves no records.
   template <class Record>
-  LoadOutcome Load(std::vector<Record>& records) {
+  LoadOutcome Load(std::vector<Record>& records, CannotOpenReport report = CannotOpenReport::Box) {
     Bytes content;
-    const LoadOutcome outcome = Load(content);
+    const LoadOutcome outcome = Load(content, report);
     records = outcome == LoadOutcome::Loaded ? ParseRecordFile<Record>(content) : std::vector<Record>{};
     return outcome;
   }
@@ -108,20 +113,28 @@ class RecordFile {
   // that is really unreadable (another version, damaged, too large) is kept
   // aside under a name of its own first. With `refuseChangesElsewhere`,
   // a file holding records this instance has not seen is not written.
+  // Without a usable lock file, records are only ever added in place.
   RewriteResult Rewrite(const Compose& compose, bool refuseChangesElsewhere = false);
+
+  // The lock file turned out unusable: writes only add in place from now on.
+  bool LockUnusable() const { return m_lockUnusable; }
 
   const DataPath& Path() const { return m_path; }
 
  private:
-  LoadOutcome LoadLocked(Bytes& content);
-  LoadOutcome Load(Bytes& content);
-  LoadOutcome Report(LoadOutcome outcome);
-  void Remember(Bytes content);
+  LoadOutcome LoadLocked(Bytes& content, bool locked);
+  LoadOutcome Load(Bytes& content, CannotOpenReport report);
+  void Report(LoadOutcome outcome, CannotOpenReport report);
+  void NoteLock(const FileLock* lock);
+  void Remember(Bytes content, std::optional<FileStamp> stamp);
   void Forget();
-  std::optional<Bytes> ReadCurrent(bool& exists);
+  std::optional<Bytes> ReadCurrent(bool& exists, bool locked);
   bool WriteNew(std::span<const std::uint8_t> current, bool exists, std::span<const std::uint8_t> next);
+  bool AddInPlace(std::span<const std::uint8_t> current, std::span<const std::uint8_t> next);
   bool KeepAside();
-  void RecoverInterruptedReplace();
+  void EvictKeptAside();
+  bool OnlyTemporaryRemains();
+  bool RecoverInterruptedReplace();
   bool IsWholeRecordFile(std::span<const std::uint8_t> content) const;
 
   FileSystem& m_files;
@@ -134,16 +147,17 @@ class RecordFile {
   RecordFileLayout m_layout;
   bool m_createWhenMissing;
 
-  // The file as this instance last read or wrote it, and its stamp then
-  // (none after a load that could not read it).
+  // The file as this instance last read or wrote it, and its stamp taken
+  // before (none when nothing about it can be trusted).
   Bytes m_content;
   std::optional<FileStamp> m_stamp;
+  bool m_lockUnusable = false;
 };
 
-// Where a file that could not be read is kept: beside it, named after the
-// time it was put there (Sopora.dat.20261209-071500.old), with a number
-// added when that name is taken (Sopora.dat.20261209-071500_2.old), so the
-// names sort in the order the files were put aside.
-DataPath KeptAsidePath(const DataPath& path, const SystemTime& time, int attempt);
+// Where a file that could not be read is kept: beside it, under the number
+// of its putting aside, one more than any kept before, and the time for
+// the reader (Sopora.dat.3-20261209-071500.old). The number, not the time,
+// tells which was put aside first: a clock set back cannot reverse it.
+DataPath KeptAsidePath(const DataPath& path, unsigned number, const SystemTime& time);
 
 }  // namespace sopora

@@ -12,7 +12,7 @@ namespace sopora {
 class Win32FileSystem : public FileSystem {
  public:
   bool Exists(const DataPath& path) override;
-  FileContent ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) override;
+  FileContent Read(const DataPath& path, std::uint64_t maxBytes, OpenFor openFor) override;
   std::unique_ptr<OutputFile> Create(const DataPath& path) override;
   bool AppendInPlace(const DataPath& path, std::uint64_t expectedSize, std::span<const std::uint8_t> tail) override;
   bool Replace(const DataPath& from, const DataPath& to) override;

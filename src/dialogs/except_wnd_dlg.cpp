@@ -73,7 +73,7 @@ CExceptWndDlg::CExceptWndDlg(const DataFilePaths& paths)
     : CTitleListDlg(IDD_EXCEPT_WND), m_store(Win32Files(), Win32MessageBox(), Win32LocalClock(), paths) {}
 
 void CExceptWndDlg::LoadTitles(std::vector<ExceptWndEntry>& titles) {
-  m_store.LoadExceptWnd(titles);  // its messages may come up here
+  m_loadFailed = !IsRead(m_store.LoadExceptWnd(titles));  // its messages may come up here
 }
 
 int CExceptWndDlg::Ask(const Message& message, UINT buttons) const {
@@ -81,17 +81,25 @@ int CExceptWndDlg::Ask(const Message& message, UINT buttons) const {
 }
 
 // The file gets the lines in the order the list shows them. Another Sopora
-// may have saved its own list meanwhile (a second user, say): the user
-// decides which one stays. A list that cannot be written stays here.
+// may have saved its own list meanwhile (a second user, say), or the list
+// could not be read when the dialog opened: the user decides whether this
+// list replaces the file's, turns to the file's list, or goes back to the
+// edits. A list that cannot be written stays here.
 bool CExceptWndDlg::SaveList() {
   const std::vector<ExceptWndEntry> entries = EntriesFromLines(AllLineTexts(m_list));
   SaveOutcome outcome = m_store.SaveExceptWnd(entries);
   if (outcome == SaveOutcome::ChangedElsewhere) {
-    if (Ask(IDS_LIST_CHANGED_ELSEWHERE, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-      FillList();  // what is on disk now, to go on from
-      return false;
+    const MessageId question = m_loadFailed ? IDS_LIST_NOT_READ_SAVE : IDS_LIST_CHANGED_ELSEWHERE;
+    switch (Ask(question, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+      case IDYES:
+        outcome = m_store.SaveExceptWnd(entries, true);
+        break;
+      case IDNO:
+        FillList();  // what is on disk now, to go on from
+        return false;
+      default:
+        return false;  // back to the edits
     }
-    outcome = m_store.SaveExceptWnd(entries, true);
   }
   if (outcome == SaveOutcome::Saved) return true;
   Ask(IDS_LIST_NOT_SAVED, MB_OK | MB_ICONWARNING);

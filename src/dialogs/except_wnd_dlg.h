@@ -79,6 +79,7 @@ class CExceptWndDlg : public CTitleListDlg {
   void OnDeleteEntry();
 
   CDataStore m_store;
+  bool m_loadFailed = false;  // the list shown is not the file's: saving replaces what the file holds
 };
 
 }  // namespace sopora

@@ -200,7 +200,7 @@ void CSettingsDlg::UpdateMeters() {
   }
 }
 
-void CSettingsDlg::ApplySettings() {
+bool CSettingsDlg::ApplySettings() {
   const SettingsDialogInput input{
       static_cast<std::uint32_t>(SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_GETPOS)),
       static_cast<std::uint32_t>(SendItemMessage(IDC_SPIN_INTERVAL, UDM_GETPOS)),
@@ -220,13 +220,19 @@ void CSettingsDlg::ApplySettings() {
   m_style.scaleMinimum = 0;
   m_style.scaleMaximum = 100;
   m_style.thresholdValue = m_settings.CPUBorder;
-  m_host.SaveSettings();
+  const bool saved = m_host.SaveSettings();
   m_meter.SetStyle(m_style);  // empty until the restarted monitor's next tick
+  if (!saved) {
+    MessageBoxW(m_hWnd, UiString(IDS_SETTINGS_NOT_SAVED).c_str(), UiString(IDS_APP_TITLE).c_str(),
+                MB_OK | MB_ICONWARNING);
+  }
+  return saved;
 }
 
+// Closes only once saved: otherwise the dialog stays with the edits, for
+// another try once the file can be written.
 void CSettingsDlg::OnOK() {
-  ApplySettings();
-  CDialog::OnOK();
+  if (ApplySettings()) CDialog::OnOK();
 }
 
 void CSettingsDlg::OnCheckBox(int id) {

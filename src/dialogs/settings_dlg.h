@@ -16,8 +16,10 @@ namespace sopora {
 class SettingsHost {
  public:
   virtual ~SettingsHost() = default;
-  // Stores the settings in Sopora.ini and starts the idle count again.
-  virtual void SaveSettings() = 0;
+  // Stores the settings in Sopora.ini and starts the idle count again,
+  // with the new values in effect even when the file could not be written;
+  // false then.
+  virtual bool SaveSettings() = 0;
   virtual void ShowLog() = 0;
   // Asks the machine again what it can do (hibernation may have been
   // switched on since the last time).
@@ -35,7 +37,8 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   void UpdateMeters() override;
   // Stores what the fields hold (cut to their maxima) and restarts
   // monitoring.
-  void ApplySettings();
+  // False, after telling the user, when Sopora.ini could not be written.
+  bool ApplySettings();
 
  protected:
   BOOL OnInitDialog() override;

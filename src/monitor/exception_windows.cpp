@@ -61,8 +61,8 @@ bool MatchWildcard(std::string_view pattern, std::string_view text) {
 }
 
 ExceptionWindowDetector::ExceptionWindowDetector(CDataStore& store, FileSystem& files, DataPath listFile,
-                                                 WindowSource& windows)
-    : m_store(store), m_files(files), m_listFile(std::move(listFile)), m_windows(windows) {}
+                                                 WindowSource& windows, OperationLog& log)
+    : m_store(store), m_files(files), m_listFile(std::move(listFile)), m_windows(windows), m_log(log) {}
 
 void ExceptionWindowDetector::RefreshPatterns() {
   // Stamped before reading: a change made while it is read shows next time.
@@ -70,8 +70,15 @@ void ExceptionWindowDetector::RefreshPatterns() {
   if (stamp && stamp == m_listStamp) return;
 
   std::vector<ExceptWndEntry> entries;
-  const bool read = m_store.LoadExceptWnd(entries);  // its messages may come up here
-  m_listStamp = read ? stamp : std::nullopt;
+  const LoadOutcome outcome = m_store.LoadExceptWnd(entries, CannotOpenReport::Quiet);  // other messages may come up
+  if (outcome == LoadOutcome::CannotOpen) {
+    if (!m_unreadableLogged) m_log.AddLog(LOG_WARNING, IDS_LOG_LIST_UNREADABLE);
+    m_unreadableLogged = true;
+    m_listStamp.reset();  // tried again at the next tick
+    return;
+  }
+  m_unreadableLogged = false;
+  m_listStamp = IsRead(outcome) ? stamp : std::nullopt;
   m_patterns.clear();
   for (const ExceptWndEntry& entry : entries) m_patterns.emplace_back(TextOfField(entry.title));
   m_nonMatchingTitles.clear();  // known for the old list only

@@ -11,6 +11,7 @@
 
 #include "data/data_store.h"
 #include "data/file_system.h"
+#include "data/operation_log.h"
 #include "data/records.h"
 #include "monitor/idle_monitor.h"
 #include "monitor/window_source.h"
@@ -28,10 +29,13 @@ bool MatchWildcard(std::string_view pattern, std::string_view text);
 // title are unchanged, so the list is read again only when its file has
 // changed (or could not be read last time, so that its message comes back
 // as before), and a title already found not to match the current list is
-// not matched again.
+// not matched again. A list that cannot be opened for a while (held by
+// another program) leaves the patterns last read in force, said once in
+// the log rather than in a box at every tick.
 class ExceptionWindowDetector : public ExceptionWindowTest {
  public:
-  ExceptionWindowDetector(CDataStore& store, FileSystem& files, DataPath listFile, WindowSource& windows);
+  ExceptionWindowDetector(CDataStore& store, FileSystem& files, DataPath listFile, WindowSource& windows,
+                          OperationLog& log);
 
   std::optional<std::string> ExceptWindowTitle() override;
   bool IsExceptWindowPresent() { return ExceptWindowTitle().has_value(); }
@@ -44,7 +48,9 @@ class ExceptionWindowDetector : public ExceptionWindowTest {
   FileSystem& m_files;
   DataPath m_listFile;
   WindowSource& m_windows;
+  OperationLog& m_log;
 
+  bool m_unreadableLogged = false;  // since the list was last read
   std::optional<FileStamp> m_listStamp;  // the list file as last read; nothing: read it again
   std::vector<std::string> m_patterns;
   // Titles of the last enumeration known not to match, with the tick that

@@ -19,7 +19,7 @@ namespace sopora::e2e {
 namespace {
 
 // Waits for the program's message box, checks its text and closes it.
-void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& text) {
+void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& text, int answer = IDOK) {
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     const auto boxes = MessageBoxesOf(sopora);
@@ -27,7 +27,7 @@ void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& te
     return box != nullptr;
   })) << text;
   EXPECT_EQ(MessageBoxText(box), text);
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  PostMessageW(box, WM_COMMAND, answer, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
 }
 
@@ -229,7 +229,7 @@ TEST(SafetyE2e, AFailedSaveOfTheListKeepsTheDialogsEdits) {
 }
 
 // Another Sopora saved its own list while this dialog was open: 登録 asks
-// which one stays; No shows the list on disk, to go on from.
+// which one stays; No shows the list on disk, to go on from (Cancel: the edits).
 TEST(SafetyE2e, RegisteringOverAListSavedElsewhereAsksFirst) {
   SoporaProcess sopora(L"list saved elsewhere");
   WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*ゲーム*"}));
@@ -238,6 +238,10 @@ TEST(SafetyE2e, RegisteringOverAListSavedElsewhereAsksFirst) {
   ASSERT_NE(registration, nullptr);
   AddPatternByHand(sopora, registration, "メモ帳");
   WriteFileBytes(sopora.File(L"SoporaWnd.dat"), ListFileOf({"*動画*", "*ゲーム*"}));  // saved elsewhere
+  PostMessageW(registration, WM_COMMAND, IDOK, 0);
+  ExpectMessageBoxAndClose(sopora, "例外ウィンドウの一覧がほかの Sopora で変更されています。\nこの内容で上書きしますか？",
+                           IDCANCEL);
+  EXPECT_EQ(ListLines(GetDlgItem(registration, IDC_PATTERN_LIST)), (std::vector<std::string>{"*ゲーム*", "メモ帳"}));
 
   PostMessageW(registration, WM_COMMAND, IDOK, 0);
   HWND question = nullptr;
@@ -439,6 +443,11 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   SetControlText(settings, IDC_EDIT_CPU_BORDER, "45");
   Click(settings, IDC_UPDATE);
   EXPECT_NE(ReadFileText(perUser / L"Sopora.ini").find("CPUBorder=45\r\n"), std::string::npos);
+  ASSERT_TRUE(SetFileAttributesW((perUser / L"Sopora.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+  ClickAndGoOn(settings, IDOK);  // not saved: said so, and the dialog stays open
+  ExpectMessageBoxAndClose(sopora, "設定を保存できませんでした。Sopora.ini に書き込めるか確認してください。");
+  EXPECT_TRUE(IsWindowVisible(settings));
+  SetFileAttributesW((perUser / L"Sopora.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
 
   PostMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
   const HWND about = sopora.WaitForWindowTitled("Soporaのﾊﾞｰｼﾞｮﾝ情報");

@@ -389,9 +389,9 @@ TEST_F(InstallerE2e, TheUninstallerRemovesTheDataFilesInBothFoldersWhenTheUserSa
   const std::vector<std::wstring> soporas = {
       L"Sopora.ini", L"Sopora.dat", L"SoporaWnd.dat",
       L"Sopora.dat.20261201-070905.old", L"Sopora.dat.20261201-070905_2.old", L"SoporaWnd.dat.20261130-235959.old",
-      L"Sopora.dat.old", L"SoporaWnd.dat.old",
-      L"Sopora.dat.new", L"SoporaWnd.dat.new",
-      L"Sopora.dat.lock", L"SoporaWnd.dat.lock"};
+      L"Sopora.dat.12-20261201-070905.old", L"Sopora.dat.old", L"SoporaWnd.dat.old",
+      L"Sopora.ini.new", L"Sopora.dat.new", L"SoporaWnd.dat.new",
+      L"Sopora.ini.lock", L"Sopora.dat.lock", L"SoporaWnd.dat.lock"};
   std::vector<std::wstring> users = {L"Sopora.dat.backup", L"Sopora.dat.mine.old", L"Sopora.ini.txt", L"notes.new"};
   const std::filesystem::path perUser = PerUserFolder();
   std::error_code ignored;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "data/file_system.h"
 #include "data/ini_store.h"
 #include "data/notifier.h"
+#include "data/operation_log.h"
 #include "monitor/window_source.h"
 #include "support/rc_catalog.h"
 
@@ -34,21 +36,29 @@ class FakeFileSystem : public FileSystem {
   bool folderWritable = true;                      // false: no new file can be made; existing ones can be rewritten
   std::optional<std::size_t> failWritesAfterBytes; // a disk that fills up part-way
   bool failReplace = false;
+  bool replaceLosesTarget = false;                 // fails half-way: the target gone, the source kept
+  bool replaceReportsFailure = false;              // the replace happens, yet is reported as failed
   bool lockTaken = false;                          // another Sopora holds the lock file
+  bool lockUnusable = false;                       // the lock file is a folder, say
+  bool lockHeld = false;
+  bool failMoveAside = false;
+  std::function<void()> whileReading;              // another writer, between a read and the next step
   std::vector<std::string> calls;                  // locks and file changes, in order
   int createCount = 0;
   int reads = 0;
   std::map<DataPath, std::uint64_t> writes;        // how often each file was written, for its stamp
 
   bool Exists(const DataPath& path) override { return files.count(path) != 0; }
-  FileContent ReadForUpdate(const DataPath& path, std::uint64_t maxBytes) override {
+  FileContent Read(const DataPath& path, std::uint64_t maxBytes, OpenFor openFor) override {
     ++reads;
-    if (!Exists(path) || Refuses(path)) return {};
+    if (!Exists(path) || std::ranges::count(heldElsewhere, path) || (openFor == OpenFor::Update && Refuses(path))) return {};
     if (files[path].size() > maxBytes) return {FileContent::Status::TooLarge, {}};
     if (std::find(readBreaksOff.begin(), readBreaksOff.end(), path) != readBreaksOff.end()) {
       return {FileContent::Status::ReadFailed, {}};
     }
-    return {FileContent::Status::Read, files[path]};
+    FileContent content{FileContent::Status::Read, files[path]};
+    if (whileReading) std::exchange(whileReading, nullptr)();
+    return content;
   }
   std::unique_ptr<OutputFile> Create(const DataPath& path) override;
   bool AppendInPlace(const DataPath& path, std::uint64_t expectedSize, std::span<const std::uint8_t> tail) override {
@@ -67,14 +77,15 @@ class FakeFileSystem : public FileSystem {
   }
   bool Replace(const DataPath& from, const DataPath& to) override {
     if (failReplace || Refuses(to) || !Exists(from)) return false;
+    if (replaceLosesTarget) return files.erase(to), false;
     files[to] = std::move(files[from]);
     files.erase(from);
     ++writes[to];
     calls.push_back("replace " + NameOf(to));
-    return true;
+    return !replaceReportsFailure;
   }
   bool MoveAside(const DataPath& from, const DataPath& to) override {
-    if (Refuses(from) || !Exists(from) || Exists(to)) return false;
+    if (failMoveAside || Refuses(from) || !Exists(from) || Exists(to)) return false;
     files[to] = std::move(files[from]);
     files.erase(from);
     ++writes[to];
@@ -111,8 +122,9 @@ class FakeFileSystem : public FileSystem {
     if (lockTaken) return nullptr;
     class Held : public FileLock {
      public:
-      Held(FakeFileSystem& fs, std::string name) : m_fs(fs), m_name(std::move(name)) {}
-      ~Held() override { m_fs.calls.push_back("unlock " + m_name); }
+      Held(FakeFileSystem& fs, std::string name) : m_fs(fs), m_name(std::move(name)) { fs.lockHeld = true; }
+      ~Held() override { m_fs.calls.push_back("unlock " + m_name), m_fs.lockHeld = false; }
+      bool Excludes() const override { return !m_fs.lockUnusable; }
 
      private:
       FakeFileSystem& m_fs;
@@ -165,7 +177,14 @@ inline std::unique_ptr<OutputFile> FakeFileSystem::Create(const DataPath& path) 
 class RecordingNotifier : public Notifier {
  public:
   std::vector<std::string> shown;  // as a Japanese user reads them
-  void ShowWarning(const Message& message) override { shown.push_back(rc::InJapanese(message)); }
+  std::function<void()> whileShown = [] {};
+  void ShowWarning(const Message& message) override { shown.push_back(rc::InJapanese(message)), whileShown(); }
+};
+
+class RecordingLog : public OperationLog {
+ public:
+  std::vector<std::pair<std::int32_t, MessageId>> lines;
+  void AddLog(std::int32_t kind, const Message& message) override { lines.emplace_back(kind, message.id); }
 };
 
 // Keys per section in first-write order, and every write in call order.
@@ -229,6 +248,7 @@ class FakeClock : public Clock {
 struct FakeDataServices {
   FakeFileSystem files;
   RecordingNotifier notifier;
+  RecordingLog log;
   FakeClock clock;
   FakeWindowSource windows;
   DataFilePaths paths = DataFilePathsIn("C:\\Tools\\Sopora\\", "C:\\Tools\\Sopora\\");

@@ -20,7 +20,7 @@ class PosixFileSystem : public FileSystem {
   explicit PosixFileSystem(bool syncOnFlush) : m_sync(syncOnFlush) {}
 
   bool Exists(const DataPath& path) override { return ::access(path.c_str(), F_OK) == 0; }
-  FileContent ReadForUpdate(const DataPath& path, std::uint64_t) override {
+  FileContent Read(const DataPath& path, std::uint64_t, OpenFor) override {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     return {FileContent::Status::Read, Bytes(std::istreambuf_iterator<char>(in), {})};
@@ -81,6 +81,7 @@ class PosixFileSystem : public FileSystem {
   class Held : public FileLock {
    public:
     explicit Held(int fd) : m_fd(fd) {}
+    bool Excludes() const override { return m_fd >= 0; }
     ~Held() override {
       if (m_fd >= 0) ::close(m_fd);  // closing releases the record lock
     }

@@ -143,11 +143,13 @@ TEST_F(DataFilesTest, AForeignOrEmptyLogIsReportedOnceAndNotParsed) {
     EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{LOG_WRONG_VERSION}) << c.name;
     EXPECT_TRUE(Loaded().empty()) << c.name;
     // The next append writes our format with what is in memory, and the
-    // file it could not read is kept beside it.
+    // file it could not read is kept beside it, unless it held nothing.
     store.AppendLog(Record(1));
     EXPECT_EQ(LogBytes().size(), 277u) << c.name;
     EXPECT_EQ(LogBytes()[0], 0x01) << c.name;
-    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.logFile, fake.clock.now, 1)], c.content) << c.name;
+    const std::vector<DataPath> kept = KeptAside(fake.paths.logFile);
+    ASSERT_EQ(kept.size(), c.content.empty() ? 0u : 1u) << c.name;
+    EXPECT_EQ(kept.empty() ? c.content : fake.files.files[kept[0]], c.content) << c.name;
   }
 }
 
@@ -244,12 +246,14 @@ TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileOrTheNewOne) {
     const char* name;
     std::optional<std::size_t> failAfter;
     bool failReplace;
+    bool reportsFailure = false;  // the replace is done all the same: its records are not written twice
   };
   const Case cases[] = {
       {"disk full after the version byte", 1, false},
       {"disk full in the middle of a record", 300, false},
       {"disk full at once", 0, false},
       {"replace refused", std::nullopt, true},
+      {"replace done but reported failed", std::nullopt, false, true},
   };
   for (const Case& c : cases) {
     fake.files.failWritesAfterBytes.reset();
@@ -260,6 +264,7 @@ TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileOrTheNewOne) {
 
     fake.files.failWritesAfterBytes = c.failAfter;
     fake.files.failReplace = c.failReplace;
+    fake.files.replaceReportsFailure = c.reportsFailure;
     store.AppendLog(Record(100));
     const Bytes newContent = Concat(LogFile(3), LogOf({100}));
     EXPECT_TRUE(LogBytes() == LogFile(3) || LogBytes() == newContent) << c.name;
@@ -268,6 +273,7 @@ TEST_F(DataFilesTest, ARewriteThatFailsPartWayLeavesTheOldFileOrTheNewOne) {
 
     fake.files.failWritesAfterBytes.reset();
     fake.files.failReplace = false;
+    fake.files.replaceReportsFailure = false;
     store.AppendLog(Record(101));  // the next append writes everything
     EXPECT_EQ(LogBytes(), Concat(newContent, LogOf({101}))) << c.name;
   }
@@ -299,7 +305,7 @@ TEST_F(DataFilesTest, ExceptionListLoadCases) {
       {"foreign version", Bytes{0x07, 'a', 'b'}, false, {}, {WND_WRONG_VERSION}},
       {"two entries and a partial one", WndFile({"*Notepad", "メモ帳*"}, 519), false, {"*Notepad", "メモ帳*"}, {}},
       {"a 259-byte pattern", WndFile({long259}), false, {long259}, {}},
-      {"read-only", WndFile({"x"}), true, {}, {WND_CANNOT_OPEN}},
+      {"read-only: read all the same", WndFile({"x"}), true, {"x"}, {}},
   };
   for (const Case& c : cases) {
     fake.files.files.clear();
@@ -396,8 +402,8 @@ TEST_F(DataFilesTest, TwoInstancesWritingOneLogKeepEachOthersLines) {
   fake.files.files[fake.paths.logFile] = LogFile(0);
   CDataStore other(fake.files, fake.notifier, fake.clock, fake.paths);
   store.LoadLog();
+  fake.files.whileReading = [&] { EXPECT_FALSE(store.AppendLog(Record(1))); };  // while the other reads
   other.LoadLog();
-  EXPECT_FALSE(store.AppendLog(Record(1)));
   EXPECT_TRUE(other.AppendLog(Record(2)));  // it finds line 1 there
   EXPECT_TRUE(store.AppendLog(Record(3)));
   EXPECT_FALSE(store.AppendLog(Record(4)));  // nothing new from the other: no need to read again
@@ -418,6 +424,8 @@ TEST_F(DataFilesTest, TwoInstancesWritingOneLogKeepEachOthersLines) {
 // read-merge-write, the temporary file included; while another Sopora holds
 // it, nothing is written and the lines wait.
 TEST_F(DataFilesTest, EveryLoadAndRewriteHappensUnderTheLock) {
+  fake.files.files[fake.paths.logFile] = Bytes{};
+  fake.notifier.whileShown = [&] { EXPECT_FALSE(fake.files.lockHeld); };  // a box may wait for hours
   store.LoadLog();
   fake.files.calls.clear();
   store.AppendLog(Record(1));
@@ -429,6 +437,11 @@ TEST_F(DataFilesTest, EveryLoadAndRewriteHappensUnderTheLock) {
   fake.files.lockTaken = false;
   store.AppendLog(Record(3));
   EXPECT_EQ(LogBytes(), LogOf({1, 2, 3}));
+  fake.files.lockUnusable = true;  // a lock file that cannot be used: only ever added to in place, said once
+  fake.files.calls.clear();
+  store.AppendLog(Record(4));
+  EXPECT_EQ(fake.files.calls[1], "append Sopora.dat");
+  EXPECT_TRUE(store.TakeLockWarning() && !store.TakeLockWarning());
 }
 
 // Where no temporary file can be made, or the replace is refused (the file
@@ -498,31 +511,39 @@ TEST_F(DataFilesTest, ACompleteTemporaryFileWhereTheLogIsMissingBecomesTheLog) {
     store.AppendLog(Record(9));
     EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{fake.paths.logFile}) << c.name;
   }
+  // Held at start-up, or a replace failing half-way: the only copy stays.
+  fake.files.files = {{temporary, LogFile(3)}};
+  fake.files.heldElsewhere = {temporary};
+  store.LoadLog();
+  EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{temporary});
+  fake.files.heldElsewhere.clear();
+  store.AppendLog(Record(10));
+  fake.files.replaceLosesTarget = true;
+  store.AppendLog(Record(11));
+  EXPECT_EQ(fake.files.Paths(), std::vector<DataPath>{temporary});
+  fake.files.replaceLosesTarget = false;
+  store.AppendLog(Record(12));
+  EXPECT_EQ(LogBytes(), Concat(LogFile(3), LogOf({10, 11, 12})));
 }
 
 // A file that is really unreadable (another version, damaged, too large)
 // is someone's data: it is kept under a name of its own, never over an
-// earlier one, and only the newest few are kept.
+// earlier one. Only the five put aside last are kept, whatever the clock
+// says, and one goes only once another has been put aside.
 TEST_F(DataFilesTest, UnreadableFilesAreKeptAsideUnderNamesOfTheirOwn) {
   const Bytes foreign = LogFile(3, 0, 0x02);
-  std::vector<DataPath> expected;
-  for (int start = 1; start <= 7; ++start) {
+  for (int start = 1; start <= 8; ++start) {
+    fake.files.failMoveAside = start == 8;
     fake.files.files[fake.paths.logFile] = foreign;
     fake.files.files[fake.paths.logFile][1] = static_cast<std::uint8_t>(start);  // tell them apart
-    if (start == 3) fake.clock.now.wSecond = 16;  // the others are put aside within one second
+    fake.clock.now.wYear = static_cast<std::uint16_t>(2030 - start);  // the clock is set back each time
     store.LoadLog();
     store.AppendLog(Record(start));
-    expected.push_back(KeptAsidePath(fake.paths.logFile, fake.clock.now, start < 3 ? start : start - 2));
   }
-  EXPECT_EQ(NameOf(KeptAsidePath(fake.paths.logFile, fake.clock.now, 1)), "Sopora.dat.20261203-090716.old");
-  EXPECT_EQ(NameOf(KeptAsidePath(fake.paths.logFile, fake.clock.now, 2)), "Sopora.dat.20261203-090716_2.old");
-  const std::vector<DataPath> kept = KeptAside(fake.paths.logFile);
-  ASSERT_EQ(kept.size(), KEPT_ASIDE_LIMIT);
-  for (const DataPath& path : kept) EXPECT_EQ(fake.files.files[path][0], 0x02);
-  // The newest five: the first two (of second 15) went.
-  EXPECT_EQ(fake.files.files[kept.back()][1], 7);
-  EXPECT_FALSE(fake.files.Exists(expected[0]));
-  EXPECT_FALSE(fake.files.Exists(expected[1]));
+  EXPECT_EQ(NameOf(KeptAsidePath(fake.paths.logFile, 12, fake.clock.now)), "Sopora.dat.12-20221203-090715.old");
+  std::vector<int> kept;
+  for (const DataPath& path : KeptAside(fake.paths.logFile)) kept.push_back(fake.files.files[path][1]);
+  EXPECT_EQ(kept, (std::vector<int>{3, 4, 5, 6, 7}));
 }
 
 TEST_F(DataFilesTest, AnExceptionListThatFailedToLoadIsKeptAsideWhenTheDialogSaves) {
@@ -535,12 +556,12 @@ TEST_F(DataFilesTest, AnExceptionListThatFailedToLoadIsKeptAsideWhenTheDialogSav
     fake.files.files = {{fake.paths.wndFile, c.content}};
     fake.notifier.shown.clear();
     std::vector<ExceptWndEntry> entries;
-    EXPECT_FALSE(store.LoadExceptWnd(entries)) << c.name;
+    EXPECT_FALSE(IsRead(store.LoadExceptWnd(entries))) << c.name;
     EXPECT_TRUE(entries.empty()) << c.name;
     EXPECT_EQ(fake.notifier.shown, std::vector<std::string>{WND_WRONG_VERSION}) << c.name;
 
     EXPECT_EQ(store.SaveExceptWnd({Pattern("new")}), SaveOutcome::Saved) << c.name;
-    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.wndFile, fake.clock.now, 1)], c.content) << c.name;
+    EXPECT_EQ(fake.files.files[KeptAsidePath(fake.paths.wndFile, 1, fake.clock.now)], c.content) << c.name;
     EXPECT_EQ(fake.files.files[fake.paths.wndFile], WndFile({"new"})) << c.name;
   }
 }
