@@ -19,7 +19,8 @@ namespace sopora::e2e {
 namespace {
 
 // Waits for the program's message box, checks its text and closes it.
-void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& text, int answer = IDOK) {
+void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& text, int answer = IDOK,
+                              const char* screenshot = nullptr) {
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     const auto boxes = MessageBoxesOf(sopora);
@@ -27,6 +28,7 @@ void ExpectMessageBoxAndClose(const SoporaProcess& sopora, const std::string& te
     return box != nullptr;
   })) << text;
   EXPECT_EQ(MessageBoxText(box), text);
+  if (screenshot) Screenshot(screenshot);
   PostMessageW(box, WM_COMMAND, answer, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
 }
@@ -445,7 +447,8 @@ TEST(SafetyE2e, AReadOnlyProgramFolderKeepsTheFilesInTheUsersFolder) {
   EXPECT_NE(ReadFileText(perUser / L"Sopora.ini").find("CPUBorder=45\r\n"), std::string::npos);
   ASSERT_TRUE(SetFileAttributesW((perUser / L"Sopora.ini").c_str(), FILE_ATTRIBUTE_READONLY));
   ClickAndGoOn(settings, IDOK);  // not saved: said so, and the dialog stays open
-  ExpectMessageBoxAndClose(sopora, "設定を保存できませんでした。Sopora.ini に書き込めるか確認してください。");
+  ExpectMessageBoxAndClose(sopora, "設定を保存できませんでした。Sopora.ini に書き込めるか確認してください。", IDOK,
+                           "settings-not-saved");
   EXPECT_TRUE(IsWindowVisible(settings));
   SetFileAttributesW((perUser / L"Sopora.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
 
