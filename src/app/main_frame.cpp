@@ -5,6 +5,9 @@
 #include <new>
 
 #include "app/about_dlg.h"
+#include "data/clock_win.h"
+#include "data/file_system_win.h"
+#include "data/notifier_win.h"
 #include "framework/commands.h"
 #include "framework/ui_language_win.h"
 #include "res/resource.h"

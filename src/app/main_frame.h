@@ -14,7 +14,7 @@
 #include "data/data_store.h"
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
-#include "data/win32_services.h"
+#include "data/ini_store_win.h"
 #include "dialogs/log_dlg.h"
 #include "dialogs/reboot_dlg.h"
 #include "dialogs/settings_dlg.h"

@@ -1,10 +1,11 @@
+#include "data/file_system_win.h"
+
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 
-#include "data/win32_services.h"
 #include "framework/win_handles.h"
 
 namespace sopora {
@@ -210,6 +211,11 @@ std::unique_ptr<FileLock> Win32FileSystem::Lock(const DataPath& lockFile) {
     if (GetTickCount64() > deadline) return nullptr;
   }
   return std::make_unique<Win32FileLock>(UniqueKernelHandle());  // a folder, a path too long: no lock at all
+}
+
+FileSystem& Win32Files() {
+  static Win32FileSystem files;
+  return files;
 }
 
 std::optional<DataPath> Win32DataFolders::ProgramFolder() {
