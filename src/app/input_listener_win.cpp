@@ -30,9 +30,8 @@ std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
 // the logon SID, or the user's own SID where the token has none. Empty
 // when the token cannot be read.
 std::wstring ReaderSid() {
-  HANDLE opened = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
-  const UniqueKernelHandle token(opened);
+  const UniqueKernelHandle token = OpenOwnToken(TOKEN_QUERY);
+  if (!token) return {};
   PSID sid = nullptr;
   const std::vector<BYTE> groups = TokenInformation(token.Get(), TokenGroups);
   if (!groups.empty()) {

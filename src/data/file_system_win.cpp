@@ -148,12 +148,11 @@ std::optional<FileStamp> Win32FileSystem::Stamp(const DataPath& path) {
 std::vector<DataPath> Win32FileSystem::FilesMatching(const DataPath& pattern) {
   std::vector<DataPath> found;
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return found;
+  const UniqueFindHandle search = FindHandle(FindFirstFileW(pattern.c_str(), &entry));
+  if (!search) return found;
   do {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(pattern.parent_path() / entry.cFileName);
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &entry));
   return found;
 }
 
