@@ -159,7 +159,7 @@ int CMainFrame::OnCreate() {
   LoadSettings();
   m_power.RefreshCapabilities();
 
-  m_dlgLog.Create(m_hWnd);  // shows the log, which was loaded with the frame
+  m_dlgLog.Create(m_hWnd);  // hidden until asked for; it lists what was loaded with the frame
   m_log.AddLog(LOG_INFO, IDS_LOG_INITIALISING);
   if (!m_paths.writable) m_log.AddLog(LOG_ERROR, IDS_LOG_NO_WRITABLE_FOLDER);
   // Without a processor load the program cannot work; start-up still runs
