@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "data/data_store.h"
+#include "data/operation_log.h"
 #include "data/monitor_settings.h"
 #include "data/file_system_win.h"
 #include "data/ini_store_win.h"
