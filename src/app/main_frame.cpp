@@ -56,7 +56,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_keepAwakeRequests(m_powerApi, m_settings),
       m_soundPlaying(m_audioOutputs, m_settings, m_log),
       m_userInput(m_lastInput),
-      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this),
+      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray),
       m_tray(m_log),
       m_dlgSettings(m_settings, m_monitor, *this, m_paths),
       m_monitor(m_settings, IdleMonitorServices{*this,
@@ -234,6 +234,7 @@ void CMainFrame::OnTaskbarCreated() { m_tray.AddTrayIcon(m_hWnd); }
 void CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
   if (mouseMessage == WM_LBUTTONUP) OnPauseResume();
   if (mouseMessage == WM_RBUTTONUP) OpenCommandMenu();
+  if (mouseMessage == NIN_BALLOONUSERCLICK && m_tray.BalloonOpensSettings()) OnShowSettings();
 }
 
 void CMainFrame::OpenCommandMenu() {

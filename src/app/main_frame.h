@@ -85,8 +85,9 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   // Built in this order: the paths and the settings, the platform seams,
   // the data files and the log, what watches and acts, the tray and the
   // settings dialog, the monitor, then the window parts. The power
-  // controller is handed the monitor, built after it, and keeps it only for
-  // later calls. Members go in reverse: the hooks before the mapping.
+  // controller is handed the tray and the monitor, built after it, and
+  // keeps them only for later calls. Members go in reverse: the hooks
+  // before the mapping.
   DataFilePaths m_paths;
   Win32IniStore m_ini;
   MonitorSettings m_settings;
