@@ -204,10 +204,9 @@ bool CMainFrame::SaveSettings() {
   return saved;
 }
 
-PowerCapabilities CMainFrame::ReadPowerCapabilities() {
-  m_power.RefreshCapabilities();
-  return m_power.Capabilities();
-}
+void CMainFrame::RefreshPowerCapabilities() { m_power.RefreshCapabilities(); }
+
+MessageId CMainFrame::MethodUnavailableReason(std::int32_t method) const { return m_power.UnavailableReason(method); }
 
 void CMainFrame::OnClose() {
   ReleaseSystemWide();

@@ -72,7 +72,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void LoadSettings();
   bool SaveSettings() override;
   void ShowLog() override;
-  PowerCapabilities ReadPowerCapabilities() override;
+  void RefreshPowerCapabilities() override;
+  MessageId MethodUnavailableReason(std::int32_t method) const override;
   void OpenCommandMenu();
   // Removes the hooks and the tray icon; safe to call more than once.
   void ReleaseSystemWide();
