@@ -44,9 +44,8 @@ std::wstring ReaderSid() {
   if (!user.empty()) sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
   LPWSTR text = nullptr;
   if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
-  std::wstring result(text);
-  LocalFree(text);
-  return result;
+  const UniqueLocalMemory owned(text);
+  return std::wstring(text);
 }
 }  // namespace
 
@@ -65,6 +64,7 @@ bool InputListener::CreateMapping() {
                                                                       nullptr)) {
     return false;
   }
+  const UniqueLocalMemory ownedDescriptor(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
   for (int attempt = 0; attempt < CREATE_ATTEMPTS && !m_mapping; ++attempt) {
     if (attempt > 0) Sleep(CREATE_RETRY_MS);
@@ -76,7 +76,6 @@ bool InputListener::CreateMapping() {
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
     if (mapping && !existed) m_mapping = std::move(mapping);
   }
-  LocalFree(descriptor);
   void* view = m_mapping ? MapViewOfFile(m_mapping.Get(), FILE_MAP_WRITE, 0, 0, sizeof(ListenerRecord)) : nullptr;
   if (!view) {
     m_mapping.Reset();

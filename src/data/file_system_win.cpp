@@ -237,12 +237,10 @@ std::optional<DataPath> Win32DataFolders::ProgramFolder() {
 
 std::optional<DataPath> Win32DataFolders::PerUserFolder() {
   PWSTR localAppData = nullptr;
-  std::optional<DataPath> folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData))) {
-    folder = DataPath(std::wstring(localAppData) + L"\\Sopora\\");
-  }
-  CoTaskMemFree(localAppData);
-  return folder;
+  const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData);
+  const UniqueTaskMemory owned(localAppData);  // to be freed whether the call succeeded or not
+  if (FAILED(found)) return std::nullopt;
+  return DataPath(std::wstring(localAppData) + L"\\Sopora\\");
 }
 
 bool Win32DataFolders::CanCreateFilesIn(const DataPath& folder) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -54,6 +55,9 @@ inline UniqueKernelHandle OpenOwnToken(DWORD access) {
   HANDLE token = nullptr;
   return UniqueKernelHandle(OpenProcessToken(GetCurrentProcess(), access, &token) ? token : nullptr);
 }
+// Memory the system allocated for a string or a descriptor it returned.
+using UniqueLocalMemory = UniqueHandle<HLOCAL, LocalFree>;
+using UniqueTaskMemory = UniqueHandle<void*, CoTaskMemFree>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniquePen = UniqueHandle<HPEN, DeleteObject>;
