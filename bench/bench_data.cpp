@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/data_store.h"
+#include "data/operation_log.h"
 #include "monitor/exception_windows.h"
 #include "support/fake_data_services.h"
 #include "support/posix_file_system.h"

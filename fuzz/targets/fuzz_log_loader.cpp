@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "data/data_store.h"
+#include "data/operation_log.h"
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
 

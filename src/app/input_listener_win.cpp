@@ -30,9 +30,8 @@ std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
 // the logon SID, or the user's own SID where the token has none. Empty
 // when the token cannot be read.
 std::wstring ReaderSid() {
-  HANDLE opened = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
-  const UniqueKernelHandle token(opened);
+  const UniqueKernelHandle token = OpenOwnToken(TOKEN_QUERY);
+  if (!token) return {};
   PSID sid = nullptr;
   const std::vector<BYTE> groups = TokenInformation(token.Get(), TokenGroups);
   if (!groups.empty()) {
@@ -45,9 +44,8 @@ std::wstring ReaderSid() {
   if (!user.empty()) sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
   LPWSTR text = nullptr;
   if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
-  std::wstring result(text);
-  LocalFree(text);
-  return result;
+  const UniqueLocalMemory owned(text);
+  return std::wstring(text);
 }
 }  // namespace
 
@@ -66,6 +64,7 @@ bool InputListener::CreateMapping() {
                                                                       nullptr)) {
     return false;
   }
+  const UniqueLocalMemory ownedDescriptor(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
   for (int attempt = 0; attempt < CREATE_ATTEMPTS && !m_mapping; ++attempt) {
     if (attempt > 0) Sleep(CREATE_RETRY_MS);
@@ -77,7 +76,6 @@ bool InputListener::CreateMapping() {
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
     if (mapping && !existed) m_mapping = std::move(mapping);
   }
-  LocalFree(descriptor);
   void* view = m_mapping ? MapViewOfFile(m_mapping.Get(), FILE_MAP_WRITE, 0, 0, sizeof(ListenerRecord)) : nullptr;
   if (!view) {
     m_mapping.Reset();

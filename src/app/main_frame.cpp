@@ -5,6 +5,9 @@
 #include <new>
 
 #include "app/about_dlg.h"
+#include "data/clock_win.h"
+#include "data/file_system_win.h"
+#include "data/notifier_win.h"
 #include "framework/commands.h"
 #include "framework/ui_language_win.h"
 #include "res/resource.h"
@@ -53,7 +56,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_keepAwakeRequests(m_powerApi, m_settings),
       m_soundPlaying(m_audioOutputs, m_settings, m_log),
       m_userInput(m_lastInput),
-      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this),
+      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray),
       m_tray(m_log),
       m_dlgSettings(m_settings, m_monitor, *this, m_paths),
       m_monitor(m_settings, IdleMonitorServices{*this,
@@ -156,7 +159,7 @@ int CMainFrame::OnCreate() {
   LoadSettings();
   m_power.RefreshCapabilities();
 
-  m_dlgLog.Create(m_hWnd);  // shows the log, which was loaded with the frame
+  m_dlgLog.Create(m_hWnd);  // hidden until asked for; it lists what was loaded with the frame
   m_log.AddLog(LOG_INFO, IDS_LOG_INITIALISING);
   if (!m_paths.writable) m_log.AddLog(LOG_ERROR, IDS_LOG_NO_WRITABLE_FOLDER);
   // Without a processor load the program cannot work; start-up still runs
@@ -201,10 +204,9 @@ bool CMainFrame::SaveSettings() {
   return saved;
 }
 
-PowerCapabilities CMainFrame::ReadPowerCapabilities() {
-  m_power.RefreshCapabilities();
-  return m_power.Capabilities();
-}
+void CMainFrame::RefreshPowerCapabilities() { m_power.RefreshCapabilities(); }
+
+MessageId CMainFrame::MethodUnavailableReason(std::int32_t method) const { return m_power.UnavailableReason(method); }
 
 void CMainFrame::OnClose() {
   ReleaseSystemWide();
@@ -231,6 +233,7 @@ void CMainFrame::OnTaskbarCreated() { m_tray.AddTrayIcon(m_hWnd); }
 void CMainFrame::OnTrayNotify(LPARAM mouseMessage) {
   if (mouseMessage == WM_LBUTTONUP) OnPauseResume();
   if (mouseMessage == WM_RBUTTONUP) OpenCommandMenu();
+  if (mouseMessage == NIN_BALLOONUSERCLICK && m_tray.BalloonOpensSettings()) OnShowSettings();
 }
 
 void CMainFrame::OpenCommandMenu() {

@@ -14,7 +14,7 @@
 #include "data/data_store.h"
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
-#include "data/win32_services.h"
+#include "data/ini_store_win.h"
 #include "dialogs/log_dlg.h"
 #include "dialogs/reboot_dlg.h"
 #include "dialogs/settings_dlg.h"
@@ -72,7 +72,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void LoadSettings();
   bool SaveSettings() override;
   void ShowLog() override;
-  PowerCapabilities ReadPowerCapabilities() override;
+  void RefreshPowerCapabilities() override;
+  MessageId MethodUnavailableReason(std::int32_t method) const override;
   void OpenCommandMenu();
   // Removes the hooks and the tray icon; safe to call more than once.
   void ReleaseSystemWide();
@@ -82,8 +83,12 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void SetTimer(unsigned id, unsigned periodMs) override;
   void KillTimer(unsigned id) override;
 
-  // In the order they depend on each other: the settings first, then what
-  // reads them, the monitor last but for the window parts.
+  // Built in this order: the paths and the settings, the platform seams,
+  // the data files and the log, what watches and acts, the tray and the
+  // settings dialog, the monitor, then the window parts. The power
+  // controller is handed the tray and the monitor, built after it, and
+  // keeps them only for later calls. Members go in reverse: the hooks
+  // before the mapping.
   DataFilePaths m_paths;
   Win32IniStore m_ini;
   MonitorSettings m_settings;

@@ -3,7 +3,8 @@
 #include <commctrl.h>
 
 #include "data/monitor_settings.h"
-#include "data/win32_services.h"
+#include "data/file_system_win.h"
+#include "data/ini_store_win.h"
 #include "framework/ui_language_win.h"
 
 namespace sopora {

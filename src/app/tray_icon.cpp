@@ -57,7 +57,15 @@ bool CTrayIcon::ModifyBalloon(const std::wstring& text) {
   return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;  // the record itself keeps no balloon
 }
 
-bool CTrayIcon::ShowNotification(const Message& text) { return ModifyBalloon(UiMessage(text)); }
+bool CTrayIcon::ShowNotification(const Message& text) {
+  m_balloonOpensSettings = false;
+  return ModifyBalloon(UiMessage(text));
+}
+
+bool CTrayIcon::ShowSettingsNotification(const Message& text) {
+  m_balloonOpensSettings = true;
+  return ModifyBalloon(UiMessage(text));
+}
 
 void CTrayIcon::HideNotification() { ModifyBalloon(std::wstring()); }
 

@@ -32,6 +32,9 @@ class CTrayIcon : public TrayPictures {
   void ShowExceptIcon() override;
   // A notification (balloon) at the icon, with the information icon.
   bool ShowNotification(const Message& text) override;
+  bool ShowSettingsNotification(const Message& text) override;
+  // Whether a click on the balloon shown last should open the settings.
+  bool BalloonOpensSettings() const { return m_balloonOpensSettings; }
   // The same record with an empty text takes the balloon down.
   void HideNotification() override;
 
@@ -42,6 +45,7 @@ class CTrayIcon : public TrayPictures {
   OperationLog& m_log;
   NOTIFYICONDATAW m_nidTray{};
   bool m_added = false;
+  bool m_balloonOpensSettings = false;
   UniqueIcon m_hIconNormal;
   UniqueIcon m_hIconPaused;
   UniqueIcon m_hIconExcept;

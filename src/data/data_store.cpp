@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "data/text_field.h"
-
 namespace sopora {
 
 namespace {
@@ -106,15 +104,6 @@ SaveOutcome CDataStore::SaveExceptWnd(const std::vector<ExceptWndEntry>& entries
       break;
   }
   return SaveOutcome::Failed;
-}
-
-LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time) {
-  LogRecord record;
-  std::memset(&record, 0, sizeof record);
-  record.kind = kind;
-  record.time = time;
-  CopyTextToField(record.text, text);
-  return record;
 }
 
 }  // namespace sopora

@@ -72,8 +72,4 @@ class CDataStore {
 // Whether a load found the list or log usable (read, or created empty).
 bool IsRead(LoadOutcome outcome);
 
-// Builds the record the operation log stores for one message: zero-filled,
-// stamped, the text cut to the field at a character boundary.
-LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time);
-
 }  // namespace sopora

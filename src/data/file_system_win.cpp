@@ -1,10 +1,11 @@
+#include "data/file_system_win.h"
+
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 
-#include "data/win32_services.h"
 #include "framework/win_handles.h"
 
 namespace sopora {
@@ -147,12 +148,11 @@ std::optional<FileStamp> Win32FileSystem::Stamp(const DataPath& path) {
 std::vector<DataPath> Win32FileSystem::FilesMatching(const DataPath& pattern) {
   std::vector<DataPath> found;
   WIN32_FIND_DATAW entry;
-  const HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return found;
+  const UniqueFindHandle search = FindHandle(FindFirstFileW(pattern.c_str(), &entry));
+  if (!search) return found;
   do {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(pattern.parent_path() / entry.cFileName);
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &entry));
   return found;
 }
 
@@ -212,6 +212,11 @@ std::unique_ptr<FileLock> Win32FileSystem::Lock(const DataPath& lockFile) {
   return std::make_unique<Win32FileLock>(UniqueKernelHandle());  // a folder, a path too long: no lock at all
 }
 
+FileSystem& Win32Files() {
+  static Win32FileSystem files;
+  return files;
+}
+
 std::optional<DataPath> Win32DataFolders::ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -232,12 +237,10 @@ std::optional<DataPath> Win32DataFolders::ProgramFolder() {
 
 std::optional<DataPath> Win32DataFolders::PerUserFolder() {
   PWSTR localAppData = nullptr;
-  std::optional<DataPath> folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData))) {
-    folder = DataPath(std::wstring(localAppData) + L"\\Sopora\\");
-  }
-  CoTaskMemFree(localAppData);
-  return folder;
+  const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &localAppData);
+  const UniqueTaskMemory owned(localAppData);  // to be freed whether the call succeeded or not
+  if (FAILED(found)) return std::nullopt;
+  return DataPath(std::wstring(localAppData) + L"\\Sopora\\");
 }
 
 bool Win32DataFolders::CanCreateFilesIn(const DataPath& folder) {

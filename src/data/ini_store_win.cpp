@@ -1,9 +1,10 @@
+#include "data/ini_store_win.h"
+
 #include <windows.h>
 
 #include <iterator>
 #include <string_view>
 
-#include "data/win32_services.h"
 #include "framework/text_win.h"
 
 namespace sopora {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <iterator>
+#include <limits>
 
 namespace sopora {
 
@@ -16,30 +18,100 @@ bool WriteIniInt(IniStore& ini, const char* section, const char* key, std::int32
   return ini.WriteString(section, key, text);
 }
 
+namespace {
+
+// How a key's text becomes its value. The ten first keys are integers; the
+// later ones are read as text, so that a key the file lacks is told from
+// one it holds.
+enum class KeyText {
+  Integer,  // GetPrivateProfileInt's reading: 0 when missing or not a number
+  Switch,   // "1" is on, anything else off
+  Seconds,  // ParseWarnSeconds
+  Text,     // kept as written
+};
+
+inline constexpr std::int32_t ANY_LOW = std::numeric_limits<std::int32_t>::min();
+inline constexpr std::int32_t ANY_HIGH = std::numeric_limits<std::int32_t>::max();
+
+// One key of Sopora.ini: where its value lives, how it is read and
+// repaired, and its place when the file is written.
+struct SettingKey {
+  const char* name;
+  KeyText text;
+  std::int32_t MonitorSettings::*number;  // null for the Text key
+  // Repair: a value below `lowest` becomes `fallback`; one above `highest`
+  // becomes `highest` when clamped, else `fallback`.
+  std::int32_t fallback;
+  std::int32_t lowest;
+  std::int32_t highest;
+  bool clampedHigh;
+  // The later keys: whether the file holds the key (null for the ten, which
+  // are always written), and whether turning the switch on writes it anyway.
+  bool MonitorSettings::*inFile;
+  bool writtenOnceOn;
+  int writePosition;
+};
+
+// In the order the keys are read. Writing puts DISKBorder before NETBorder,
+// as the program always has; the tests pin both orders.
+constexpr SettingKey SETTING_KEYS[] = {
+    {"CPUBorder", KeyText::Integer, &MonitorSettings::CPUBorder, 20, 1, ANY_HIGH, false, nullptr, false, 0},
+    {"NETBorder", KeyText::Integer, &MonitorSettings::NETBorder, 300, 1, 999, false, nullptr, false, 2},
+    {"DISKBorder", KeyText::Integer, &MonitorSettings::DISKBorder, 500, 1, 999, false, nullptr, false, 1},
+    // Bounded above so that the timer period and the target stay small.
+    {"MAXTime", KeyText::Integer, &MonitorSettings::MAXTime, 5, 1, MAX_TIME_LIMIT_MINUTES, true, nullptr, false, 3},
+    {"Interval", KeyText::Integer, &MonitorSettings::Interval, 1, 1, INTERVAL_LIMIT_SECONDS, true, nullptr, false, 4},
+    // The method and the switches are used as read.
+    {"Method", KeyText::Integer, &MonitorSettings::Method, 0, ANY_LOW, ANY_HIGH, false, nullptr, false, 5},
+    {"ResumeReboot", KeyText::Integer, &MonitorSettings::ResumeReboot, 0, ANY_LOW, ANY_HIGH, false, nullptr, false, 6},
+    {"Retry", KeyText::Integer, &MonitorSettings::Retry, 0, ANY_LOW, ANY_HIGH, false, nullptr, false, 7},
+    {"Network", KeyText::Integer, &MonitorSettings::Network, 0, ANY_LOW, ANY_HIGH, false, nullptr, false, 8},
+    {"Disk", KeyText::Integer, &MonitorSettings::Disk, 0, ANY_LOW, ANY_HIGH, false, nullptr, false, 9},
+    {"Requests", KeyText::Switch, &MonitorSettings::Requests, 0, ANY_LOW, ANY_HIGH, false,
+     &MonitorSettings::hasRequests, true, 10},
+    {"Warn", KeyText::Seconds, &MonitorSettings::Warn, DEFAULT_WARN_SECONDS, 0, WARN_LIMIT_SECONDS, true,
+     &MonitorSettings::hasWarn, false, 11},
+    {"Language", KeyText::Text, nullptr, 0, ANY_LOW, ANY_HIGH, false, &MonitorSettings::hasLanguage, false, 12},
+};
+
+constexpr bool WritePositionsAreEachUsedOnce() {
+  for (int position = 0; position < static_cast<int>(std::size(SETTING_KEYS)); ++position) {
+    if (std::ranges::count(SETTING_KEYS, position, &SettingKey::writePosition) != 1) return false;
+  }
+  return true;
+}
+static_assert(WritePositionsAreEachUsedOnce());
+
+void ReadKey(IniStore& ini, const SettingKey& key, MonitorSettings& s) {
+  if (key.text == KeyText::Integer) {
+    s.*key.number = ReadIniInt(ini, SETTINGS_SECTION, key.name);
+    return;
+  }
+  const std::optional<std::string> text = ini.GetString(SETTINGS_SECTION, key.name);
+  if (!text) return;  // the default stays
+  s.*key.inFile = true;
+  switch (key.text) {
+    case KeyText::Switch: s.*key.number = *text == "1" ? 1 : 0; break;
+    case KeyText::Seconds: s.*key.number = ParseWarnSeconds(*text); break;
+    default: s.Language = *text; break;
+  }
+}
+
+bool WriteKey(IniStore& ini, const SettingKey& key, MonitorSettings& s) {
+  if (key.inFile) {
+    const bool turnedOn = key.writtenOnceOn && s.*key.number == 1;
+    if (!(s.*key.inFile || turnedOn)) return true;  // a file that never held it stays as it was
+    s.*key.inFile = true;                            // from now on the file holds it
+  }
+  if (key.text == KeyText::Text) return ini.WriteString(SETTINGS_SECTION, key.name, s.Language.c_str());
+  return WriteIniInt(ini, SETTINGS_SECTION, key.name, s.*key.number);
+}
+
+}  // namespace
+
 MonitorSettings ReadMonitorSettings(IniStore& ini) {
   MonitorSettings s;
-  s.CPUBorder = ReadIniInt(ini, SETTINGS_SECTION, "CPUBorder");
-  s.NETBorder = ReadIniInt(ini, SETTINGS_SECTION, "NETBorder");
-  s.DISKBorder = ReadIniInt(ini, SETTINGS_SECTION, "DISKBorder");
-  s.MAXTime = ReadIniInt(ini, SETTINGS_SECTION, "MAXTime");
-  s.Interval = ReadIniInt(ini, SETTINGS_SECTION, "Interval");
-  s.Method = ReadIniInt(ini, SETTINGS_SECTION, "Method");
-  s.ResumeReboot = ReadIniInt(ini, SETTINGS_SECTION, "ResumeReboot");
-  s.Retry = ReadIniInt(ini, SETTINGS_SECTION, "Retry");
-  s.Network = ReadIniInt(ini, SETTINGS_SECTION, "Network");
-  s.Disk = ReadIniInt(ini, SETTINGS_SECTION, "Disk");
-  if (const std::optional<std::string> requests = ini.GetString(SETTINGS_SECTION, "Requests")) {
-    s.hasRequests = true;
-    s.Requests = *requests == "1" ? 1 : 0;  // anything else is off
-  }
-  if (const std::optional<std::string> warn = ini.GetString(SETTINGS_SECTION, "Warn")) {
-    s.hasWarn = true;
-    s.Warn = ParseWarnSeconds(*warn);
-  }
-  if (const std::optional<std::string> language = ini.GetString(SETTINGS_SECTION, "Language")) {
-    s.hasLanguage = true;
-    s.Language = *language;
-  }
+  for (const SettingKey& key : SETTING_KEYS) ReadKey(ini, key, s);
   RepairMonitorSettings(s);
   return s;
 }
@@ -53,37 +125,20 @@ std::int32_t ParseWarnSeconds(std::string_view text) {
 }
 
 void RepairMonitorSettings(MonitorSettings& s) {
-  if (s.NETBorder <= 0 || s.NETBorder >= 1000) s.NETBorder = 300;
-  if (s.DISKBorder <= 0 || s.DISKBorder >= 1000) s.DISKBorder = 500;
-  // A negative interval or duration is as unusable as a missing one.
-  if (s.Interval <= 0) s.Interval = 1;
-  if (s.Interval > INTERVAL_LIMIT_SECONDS) s.Interval = INTERVAL_LIMIT_SECONDS;
-  if (s.MAXTime <= 0) s.MAXTime = 5;
-  if (s.MAXTime > MAX_TIME_LIMIT_MINUTES) s.MAXTime = MAX_TIME_LIMIT_MINUTES;
-  if (s.CPUBorder <= 0) s.CPUBorder = 20;
+  for (const SettingKey& key : SETTING_KEYS) {
+    if (!key.number) continue;
+    std::int32_t& value = s.*key.number;
+    if (value < key.lowest) value = key.fallback;
+    if (value > key.highest) value = key.clampedHigh ? key.highest : key.fallback;
+  }
 }
 
 bool WriteMonitorSettings(IniStore& ini, MonitorSettings& s) {
   bool written = true;
-  const auto write = [&](const char* key, std::int32_t value) {
-    written = WriteIniInt(ini, SETTINGS_SECTION, key, value) && written;
-  };
-  write("CPUBorder", s.CPUBorder);
-  write("DISKBorder", s.DISKBorder);
-  write("NETBorder", s.NETBorder);
-  write("MAXTime", s.MAXTime);
-  write("Interval", s.Interval);
-  write("Method", s.Method);
-  write("ResumeReboot", s.ResumeReboot);
-  write("Retry", s.Retry);
-  write("Network", s.Network);
-  write("Disk", s.Disk);
-  if (s.hasRequests || s.Requests == 1) {
-    write("Requests", s.Requests);
-    s.hasRequests = true;  // from now on the file holds it
+  for (int position = 0; position < static_cast<int>(std::size(SETTING_KEYS)); ++position) {
+    const SettingKey& key = *std::ranges::find(SETTING_KEYS, position, &SettingKey::writePosition);
+    written = WriteKey(ini, key, s) && written;
   }
-  if (s.hasWarn) write("Warn", s.Warn);
-  if (s.hasLanguage) written = ini.WriteString(SETTINGS_SECTION, "Language", s.Language.c_str()) && written;
   return written;
 }
 

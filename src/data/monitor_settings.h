@@ -1,4 +1,4 @@
-// The ten user settings, named after their keys in Sopora.ini.
+// The user settings (thirteen keys), named after their keys in Sopora.ini.
 #pragma once
 
 #include <cstdint>

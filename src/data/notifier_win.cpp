@@ -1,6 +1,7 @@
+#include "data/notifier_win.h"
+
 #include <windows.h>
 
-#include "data/win32_services.h"
 #include "framework/ui_language_win.h"
 
 namespace sopora {
@@ -9,6 +10,11 @@ void Win32Notifier::ShowWarning(const Message& message) {
   // Task-modal: the program's own windows wait until the user has read it.
   MessageBoxW(nullptr, UiMessage(message).c_str(), UiString(IDS_APP_TITLE).c_str(),
               MB_OK | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+Notifier& Win32MessageBox() {
+  static Win32Notifier notifier;
+  return notifier;
 }
 
 }  // namespace sopora

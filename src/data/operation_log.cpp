@@ -2,10 +2,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "data/data_store.h"
+#include "data/text_field.h"
 
 namespace sopora {
+
+LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time) {
+  LogRecord record;
+  std::memset(&record, 0, sizeof record);
+  record.kind = kind;
+  record.time = time;
+  CopyTextToField(record.text, text);
+  return record;
+}
 
 LogBook::LogBook(CDataStore& store, Clock& clock, const TextCatalog& texts)
     : m_store(store), m_clock(clock), m_texts(texts) {

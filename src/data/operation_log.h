@@ -25,6 +25,10 @@ enum LogKind : std::int32_t {
   LOG_ENTERING_POWER_SAVING = 7,
 };
 
+// Builds the record the operation log stores for one message: zero-filled,
+// stamped, the text cut to the field at a character boundary.
+LogRecord MakeLogRecord(std::int32_t kind, std::string_view text, const SystemTime& time);
+
 class OperationLog {
  public:
   virtual ~OperationLog() = default;

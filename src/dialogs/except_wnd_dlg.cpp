@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-#include "data/win32_services.h"
+#include "data/clock_win.h"
+#include "data/file_system_win.h"
+#include "data/notifier_win.h"
 #include "dialogs/except_list_logic.h"
 #include "dialogs/list_view_win.h"
 #include "monitor/exception_windows.h"

@@ -73,10 +73,9 @@ void CLoadMeter::LoadDigitGlyphs() {
   // Digits 0 to 8 are icons 145 to 153, digit 9 is icon 144: the list index is the digit.
   for (int digit = 0; digit <= 9; ++digit) {
     const int id = digit == 9 ? IDI_DIGIT_9 : IDI_DIGIT_0 + digit;
-    const HICON glyph = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, DIGIT_WIDTH, DIGIT_HEIGHT, 0));
-    ImageList_ReplaceIcon(m_digits.Get(), -1, glyph);
-    if (glyph) DestroyIcon(glyph);
+    const UniqueIcon glyph(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, DIGIT_WIDTH, DIGIT_HEIGHT, 0)));
+    ImageList_ReplaceIcon(m_digits.Get(), -1, glyph.Get());
   }
 }
 

@@ -86,10 +86,9 @@ BOOL CLogDlg::OnInitDialog() {
 
   m_imageList.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 0, 1));
   for (int id : KIND_ICONS) {
-    const HICON icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    ImageList_ReplaceIcon(m_imageList.Get(), -1, icon);
-    DestroyIcon(icon);
+    const UniqueIcon icon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    ImageList_ReplaceIcon(m_imageList.Get(), -1, icon.Get());  // the list keeps a copy
   }
   ListView_SetImageList(m_list, m_imageList.Get(), LVSIL_SMALL);
 

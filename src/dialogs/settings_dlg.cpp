@@ -9,6 +9,7 @@
 #include "dialogs/settings_logic.h"
 #include "framework/text_win.h"
 #include "framework/ui_language_win.h"
+#include "framework/win_handles.h"
 #include "res/resource.h"
 
 namespace sopora {
@@ -35,11 +36,9 @@ bool Fits(HWND control, const std::wstring& text) {
   RECT client;
   GetClientRect(control, &client);
   RECT needed = client;
-  const HDC dc = GetDC(control);
-  const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, font);
-  ReleaseDC(control, dc);
+  const WindowFontDc dc(control);
+  DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   return needed.bottom <= client.bottom;
 }
 }  // namespace
@@ -77,7 +76,7 @@ BOOL CSettingsDlg::OnInitDialog() {
   SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, settings.MAXTime);
 
   // Marked by what the machine can do each time the dialog is shown.
-  FillMethodList(PowerCapabilities{});
+  FillMethodList();
   SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(settings.Method));
   ShowMethodReason();
 
@@ -101,27 +100,23 @@ BOOL CSettingsDlg::OnInitDialog() {
 
 // The items' order is the Method value; an item's data says whether this
 // machine cannot perform it. The selection stays where it was.
-void CSettingsDlg::FillMethodList(const PowerCapabilities& capabilities) {
-  m_capabilities = capabilities;
+void CSettingsDlg::FillMethodList() {
   const HWND list = GetDlgItem(IDC_METHOD);
   const LRESULT selected = SendMessageW(list, CB_GETCURSEL, 0, 0);
   SendMessageW(list, CB_RESETCONTENT, 0, 0);
-  const HDC dc = GetDC(list);
-  const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  const WindowFontDc dc(list);
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
+  GetTextMetricsW(dc.Get(), &metrics);
   LONG widest = 0;
   for (std::int32_t method = 0; method < static_cast<std::int32_t>(std::size(METHOD_NAMES)); ++method) {
-    const bool unavailable = UnavailableMethodReason(capabilities, method) != 0;
+    const bool unavailable = m_host.MethodUnavailableReason(method) != 0;
     const std::wstring text = UiMessage(MethodListText(method, unavailable));
     const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), unavailable ? 1 : 0);
     SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
     widest = std::max(widest, extent.cx);
   }
-  SelectObject(dc, font);
-  ReleaseDC(list, dc);
   // Drawn by the dialog, so the heights are its to set; the open list is
   // as wide as its longest line, the field keeps its place and width.
   SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), metrics.tmHeight + 4);
@@ -135,7 +130,7 @@ void CSettingsDlg::FillMethodList(const PowerCapabilities& capabilities) {
 // would not fit (the start-up log holds the whole text).
 void CSettingsDlg::ShowMethodReason() {
   const auto method = static_cast<std::int32_t>(SendItemMessage(IDC_METHOD, CB_GETCURSEL));
-  const MessageId reason = UnavailableMethodReason(m_capabilities, method);
+  const MessageId reason = m_host.MethodUnavailableReason(method);
   std::string text = reason ? OneSentencePerLine(Format(UiText(), reason)) : std::string();
   const HWND line = GetDlgItem(IDC_METHOD_REASON);
   while (!Fits(line, WidenCp932(text)) && text.find('\n') != std::string::npos) text.erase(text.rfind('\n'));
@@ -269,7 +264,8 @@ void CSettingsDlg::OnExceptWindows() {
 
 INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SHOWWINDOW && wParam) {
-    FillMethodList(m_host.ReadPowerCapabilities());
+    m_host.RefreshPowerCapabilities();
+    FillMethodList();
     ShowMethodReason();
   }
   if (message == WM_DRAWITEM && wParam == IDC_METHOD) {

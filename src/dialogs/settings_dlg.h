@@ -8,7 +8,6 @@
 #include "dialogs/load_meter_win.h"
 #include "framework/dialog.h"
 #include "monitor/idle_monitor.h"
-#include "monitor/power_capabilities.h"
 
 namespace sopora {
 
@@ -23,7 +22,10 @@ class SettingsHost {
   virtual void ShowLog() = 0;
   // Asks the machine again what it can do (hibernation may have been
   // switched on since the last time).
-  virtual PowerCapabilities ReadPowerCapabilities() = 0;
+  virtual void RefreshPowerCapabilities() = 0;
+  // Why the method cannot be done on this machine, as last asked; 0 when it
+  // can. The answer the power action and its log lines go by.
+  virtual MessageId MethodUnavailableReason(std::int32_t method) const = 0;
 };
 
 class CSettingsDlg : public CDialog, public LiveDisplay {
@@ -50,7 +52,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   void EnableTrafficBar(int barId, int checkId, bool monitored);
   void AddTooltips();
   void OnExceptWindows();
-  void FillMethodList(const PowerCapabilities& capabilities);
+  void FillMethodList();
   void ShowMethodReason();
   void DrawMethodItem(const DRAWITEMSTRUCT& item) const;
 
@@ -62,8 +64,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   CLoadMeter m_meter;
   LoadMeterStyle m_style;
   HWND m_tooltip = nullptr;
-  PowerCapabilities m_capabilities;  // what the method list was last marked by
-  Message m_statusLine;              // as shown, so an unchanged line is not drawn again
+  Message m_statusLine;  // as shown, so an unchanged line is not drawn again
 };
 
 }  // namespace sopora

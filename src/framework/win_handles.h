@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -44,10 +45,46 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
 inline UniqueKernelHandle FileHandle(HANDLE handle) {
   return UniqueKernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
+// FindFirstFileW reports failure as INVALID_HANDLE_VALUE; the owner keeps it as empty.
+using UniqueFindHandle = UniqueHandle<HANDLE, FindClose>;
+inline UniqueFindHandle FindHandle(HANDLE handle) {
+  return UniqueFindHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+// The program's own access token; empty when it cannot be opened.
+inline UniqueKernelHandle OpenOwnToken(DWORD access) {
+  HANDLE token = nullptr;
+  return UniqueKernelHandle(OpenProcessToken(GetCurrentProcess(), access, &token) ? token : nullptr);
+}
+// Memory the system allocated for a string or a descriptor it returned.
+using UniqueLocalMemory = UniqueHandle<HLOCAL, LocalFree>;
+using UniqueTaskMemory = UniqueHandle<void*, CoTaskMemFree>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniquePen = UniqueHandle<HPEN, DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
+
+// A window's device context with the window's own font selected, for
+// measuring text as the window draws it; both are put back on every path.
+class WindowFontDc {
+ public:
+  explicit WindowFontDc(HWND window)
+      : m_window(window),
+        m_dc(GetDC(window)),
+        m_previousFont(SelectObject(m_dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)))) {}
+  ~WindowFontDc() {
+    SelectObject(m_dc, m_previousFont);
+    ReleaseDC(m_window, m_dc);
+  }
+  WindowFontDc(const WindowFontDc&) = delete;
+  WindowFontDc& operator=(const WindowFontDc&) = delete;
+
+  HDC Get() const { return m_dc; }
+
+ private:
+  HWND m_window;
+  HDC m_dc;
+  HGDIOBJ m_previousFont;
+};
 
 }  // namespace sopora

@@ -58,6 +58,9 @@ class TrayPictures {
   // A notification under the program's name. False when the shell did not
   // take it (the taskbar is being recreated).
   virtual bool ShowNotification(const Message& text) = 0;
+  // The same, for something the user settles in the settings dialog: a
+  // click on it opens the dialog.
+  virtual bool ShowSettingsNotification(const Message& text) = 0;
   // Withdraws the notification, once the action it announced is off.
   virtual void HideNotification() = 0;
 };

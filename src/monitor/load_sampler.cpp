@@ -5,6 +5,12 @@ namespace sopora {
 LoadSampler::LoadSampler(const MonitorSettings& settings, CounterApi& counters, OperationLog& log)
     : m_settings(settings), m_counters(counters), m_log(log) {}
 
+LoadSampler::~LoadSampler() {
+  for (const PdhQuery query : {m_hCpuQuery, m_hNetQuery, m_hDiskQuery}) {
+    if (query) m_counters.CloseQuery(query);
+  }
+}
+
 bool LoadSampler::AddCounterQuery(const char* machine, const char* object, const char* instance, const char* counter,
                                   PdhQuery& query, PdhCounter& counterHandle) {
   const CounterPathElements elements{machine, object, instance, nullptr, PDH_ALL_INSTANCE_BITS, counter};

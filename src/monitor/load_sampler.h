@@ -14,6 +14,10 @@ class LoadSampler : public LoadSource {
   // `settings` is read at every call, so switching network or disk
   // monitoring takes effect at the next tick.
   LoadSampler(const MonitorSettings& settings, CounterApi& counters, OperationLog& log);
+  // The queries are this sampler's: closed when it goes, never copied.
+  ~LoadSampler();
+  LoadSampler(const LoadSampler&) = delete;
+  LoadSampler& operator=(const LoadSampler&) = delete;
 
   // Opens one query with one counter; false when any step fails, and then no
   // query is left open.

@@ -8,6 +8,7 @@
 
 #include "framework/system_library.h"
 #include "framework/text_win.h"
+#include "framework/win_handles.h"
 
 namespace sopora {
 
@@ -46,13 +47,12 @@ decltype(InitiateShutdownW)* FindInitiateShutdown() {
 bool TokenHoldsPrivilege(const wchar_t* name) {
   LUID luid{};
   if (!LookupPrivilegeValueW(nullptr, name, &luid)) return true;  // cannot tell: as before
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;  // cannot tell: as before
+  const UniqueKernelHandle token = OpenOwnToken(TOKEN_QUERY);
+  if (!token) return true;  // cannot tell: as before
   DWORD bytes = 0;
-  GetTokenInformation(token, TokenPrivileges, nullptr, 0, &bytes);
+  GetTokenInformation(token.Get(), TokenPrivileges, nullptr, 0, &bytes);
   std::vector<BYTE> buffer(bytes);
-  const bool read = bytes && GetTokenInformation(token, TokenPrivileges, buffer.data(), bytes, &bytes);
-  CloseHandle(token);
+  const bool read = bytes && GetTokenInformation(token.Get(), TokenPrivileges, buffer.data(), bytes, &bytes);
   if (!read) return true;
   const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
   for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
@@ -79,23 +79,18 @@ bool Win32PowerApi::IsNtPlatform() {
 }
 
 bool Win32PowerApi::AdjustPrivilege(const char* name, bool enable) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+  const UniqueKernelHandle token = OpenOwnToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
+  if (!token) return false;
   LUID luid{};
-  if (!LookupPrivilegeValueW(nullptr, WidenCp932(name).c_str(), &luid)) {
-    CloseHandle(token);
-    return false;
-  }
+  if (!LookupPrivilegeValueW(nullptr, WidenCp932(name).c_str(), &luid)) return false;
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Luid = luid;
   privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
   // It succeeds with ERROR_NOT_ALL_ASSIGNED when the user does not hold the
   // privilege.
-  const bool adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr) &&
-                        GetLastError() == ERROR_SUCCESS;
-  CloseHandle(token);
-  return adjusted;
+  return AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr) &&
+         GetLastError() == ERROR_SUCCESS;
 }
 
 PowerCapabilities Win32PowerApi::QueryCapabilities() {
@@ -140,9 +135,10 @@ void Win32PowerApi::StartProcess(const char* commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
+  // Started and left to run: its handles are not needed.
   if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueKernelHandle thread(process.hThread);
+    const UniqueKernelHandle started(process.hProcess);
   }
 }
 

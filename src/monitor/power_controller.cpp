@@ -37,8 +37,19 @@ MessageId ActionName(PowerMethod method) {
 }  // namespace
 
 PowerController::PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power,
-                                 RebootPrompt& prompt, MonitorRestart& monitor, MonitorTimers& timers)
-    : m_settings(settings), m_log(log), m_power(power), m_prompt(prompt), m_monitor(monitor), m_timers(timers) {}
+                                 RebootPrompt& prompt, MonitorRestart& monitor, MonitorTimers& timers,
+                                 TrayPictures& tray)
+    : m_settings(settings),
+      m_log(log),
+      m_power(power),
+      m_prompt(prompt),
+      m_monitor(monitor),
+      m_timers(timers),
+      m_tray(tray) {}
+
+MessageId PowerController::UnavailableReason(std::int32_t method) const {
+  return UnavailableMethodReason(m_capabilities, method);
+}
 
 bool PowerController::IsNtPlatform() { return m_power.IsNtPlatform(); }
 
@@ -81,13 +92,16 @@ void PowerController::RefreshCapabilities() {
 }
 
 void PowerController::WarnIfMethodUnavailable() {
-  const MessageId reason = UnavailableMethodReason(m_capabilities, m_settings.Method);
+  const MessageId reason = UnavailableReason(m_settings.Method);
   if (reason != 0) m_log.AddLog(LOG_ERROR, reason);
 }
 
 void PowerController::SkipUnavailable(MessageId action, MessageId reason) {
   if (!m_unavailableLogged) {
-    m_log.AddLog(LOG_ERROR, Message(IDS_LOG_ACTION_SKIPPED, {action, reason}));
+    const Message skipped(IDS_LOG_ACTION_SKIPPED, {action, reason});
+    m_log.AddLog(LOG_ERROR, skipped);
+    // Said where it is seen too: a user who opens neither window learns it.
+    m_tray.ShowSettingsNotification(skipped);
     m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_unavailableLogged = true;
   }
@@ -97,7 +111,7 @@ void PowerController::SkipUnavailable(MessageId action, MessageId reason) {
 void PowerController::DoPowerAction() {
   RefreshCapabilities();  // the machine may have changed since (hibernation switched on, say)
   const PowerMethod method = static_cast<PowerMethod>(m_settings.Method);
-  if (const MessageId reason = UnavailableMethodReason(m_capabilities, m_settings.Method); reason != 0) {
+  if (const MessageId reason = UnavailableReason(m_settings.Method); reason != 0) {
     SkipUnavailable(ActionName(method), reason);
     return;
   }
@@ -122,7 +136,7 @@ void PowerController::DoPowerAction() {
 
 std::optional<PowerMethod> PowerController::PlannedMethod() const {
   if (m_settings.Method < 0 || m_settings.Method >= static_cast<std::int32_t>(std::size(METHOD_NAMES))) return {};
-  if (UnavailableMethodReason(m_capabilities, m_settings.Method) != 0) return {};
+  if (UnavailableReason(m_settings.Method) != 0) return {};
   return static_cast<PowerMethod>(m_settings.Method);
 }
 

@@ -34,11 +34,12 @@ class PowerController : public PowerTransition {
   // `monitor` is restarted before standby or hibernation (with Retry), on
   // resume and after a shutdown that did not happen; `timers` watch for that.
   PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power, RebootPrompt& prompt,
-                  MonitorRestart& monitor, MonitorTimers& timers);
+                  MonitorRestart& monitor, MonitorTimers& timers, TrayPictures& tray);
 
   // The configured action; one the machine (or the user) is known not to
-  // be able to perform is not attempted: the reason is logged (once until the settings
-  // or the capabilities change) and the count starts again, as Retry would.
+  // be able to perform is not attempted: the reason is logged and shown at
+  // the tray icon (once until the settings or the capabilities change) and
+  // the count starts again, as Retry would.
   void DoPowerAction() override;
   std::optional<PowerMethod> PlannedMethod() const override;
 
@@ -47,6 +48,9 @@ class PowerController : public PowerTransition {
   // been switched on meanwhile. An action that becomes possible is logged.
   void RefreshCapabilities();
   const PowerCapabilities& Capabilities() const { return m_capabilities; }
+  // Why the method cannot be done on this machine as last asked; 0 when it
+  // can (or when that is not known).
+  MessageId UnavailableReason(std::int32_t method) const;
   // After the start-up lines: one error line when the configured action
   // cannot be performed here, so the user reads it before a failed night.
   void WarnIfMethodUnavailable();
@@ -81,6 +85,7 @@ class PowerController : public PowerTransition {
   RebootPrompt& m_prompt;
   MonitorRestart& m_monitor;
   MonitorTimers& m_timers;
+  TrayPictures& m_tray;
   PowerCapabilities m_capabilities;  // unknown until read: every action is tried, as before
   bool m_unavailableLogged = false;
   bool m_countdownOpen = false;

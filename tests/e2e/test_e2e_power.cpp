@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "monitor/power_controller.h"
+#include "remote_list.h"
 #include "res/resource.h"
 #include "scenario_support.h"
 
@@ -64,8 +65,8 @@ TEST(PowerE2e, ARefusedSuspendIsLogged) {
 }
 
 // A Modern Standby laptop with hibernation switched off, standby chosen:
-// told at start-up, told once when the time runs out, nothing attempted,
-// and the count goes on.
+// told at start-up, told once (in the log and at the tray icon) when the
+// time runs out, nothing attempted, and the count goes on.
 TEST(PowerE2e, AnActionTheMachineCannotPerformIsNeverAttempted) {
   SoporaProcess sopora(L"modern standby");
   sopora.WriteSettings(SIX_TICKS);
@@ -74,11 +75,16 @@ TEST(PowerE2e, AnActionTheMachineCannotPerformIsNeverAttempted) {
   std::vector<LogLine> expected = STARTUP;
   expected.push_back({2, NO_S3_REASON});
   ASSERT_TRUE(WaitFor([&] { return sopora.Log() == expected; }));
+  ASSERT_TRUE(WaitFor([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }));
+  PumpMessages(1000);  // the icon is in the notification area
 
   sopora.Tick(6);
-  expected.push_back({2, "スタンバイへの移行は行いません。" + NO_S3_REASON});
+  const std::string skipped = "スタンバイへの移行は行いません。" + NO_S3_REASON;
+  expected.push_back({2, skipped});
   expected.push_back(COUNTER_RESET);
   EXPECT_EQ(sopora.Log(), expected);
+  EXPECT_TRUE(WaitFor([&] { return std::ranges::count(BalloonTexts(), skipped) == 1; }))
+      << ::testing::PrintToString(BalloonTexts());
   sopora.Tick(12);  // two more runs to the target: counted again, and silent
   EXPECT_EQ(sopora.Log(), expected);
   EXPECT_TRUE(SuspendCalls(sopora).empty());

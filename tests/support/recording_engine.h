@@ -82,6 +82,10 @@ class EngineRecorder : public MonitorTimers,
     Record("ShowNotification " + rc::InJapanese(text));
     return notificationTaken;
   }
+  bool ShowSettingsNotification(const Message& text) override {
+    Record("ShowSettingsNotification " + rc::InJapanese(text));
+    return notificationTaken;
+  }
   void HideNotification() override { Record("HideNotification"); }
   // LiveDisplay
   void UpdateMeters() override {

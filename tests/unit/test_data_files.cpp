@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "data/data_store.h"
+#include "data/operation_log.h"
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
 

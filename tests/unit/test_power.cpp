@@ -20,7 +20,7 @@ class PowerTest : public ::testing::Test {
   EngineRecorder world;
   MonitorSettings settings;
   IdleMonitor monitor{settings, ServicesOf(world)};
-  PowerController power{settings, world, world, world, monitor, world};
+  PowerController power{settings, world, world, world, monitor, world, world};
 
   void Configure(std::int32_t method, std::int32_t retry, std::int32_t resumeReboot = 0) {
     FakeIniStore ini;
@@ -126,7 +126,7 @@ TEST_F(PowerTest, AShutdownThatDoesNotHappenStartsTheCountAgain) {
     EXPECT_EQ(world.calls, c.calls) << c.name;
   }
   // No shutdown asked for: a user's own cancelled shutdown is none of Sopora's business.
-  PowerController fresh{settings, world, world, world, monitor, world};
+  PowerController fresh{settings, world, world, world, monitor, world, world};
   world.Clear();
   fresh.OnEndSession(false);
   fresh.OnShutdownCheck();
@@ -252,7 +252,7 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
       power.DoPowerAction();
       const Calls before = world.calls;  // unknown capabilities: today's behaviour
 
-      PowerController informed{settings, world, world, world, monitor, world};
+      PowerController informed{settings, world, world, world, monitor, world, world};
       world.capabilities = c.profile.capabilities;
       informed.RefreshCapabilities();
       world.Clear();
@@ -262,7 +262,8 @@ TEST_F(PowerTest, WhatTheMachineCannotDoIsNotAttempted) {
         continue;
       }
       const std::string action = std::vector<std::string>{"スタンバイへの移行", "休止状態への移行", "シャットダウン"}[c.method];
-      EXPECT_EQ(world.calls, (Calls{"QueryCapabilities", "AddLog 2 " + action + "は行いません。" + c.reason,
+      const std::string skipped = action + "は行いません。" + c.reason;
+      EXPECT_EQ(world.calls, (Calls{"QueryCapabilities", "AddLog 2 " + skipped, "ShowSettingsNotification " + skipped,
                                     "AddLog 0 カウンターリセット", "KillTimer 1000", "SetTimer 1000 1000"}))
           << name;
       EXPECT_EQ(world.logLines.front().second.size(), TextOfField(MakeLogRecord(2, world.logLines.front().second,
@@ -280,6 +281,9 @@ TEST_F(PowerTest, TheReasonIsLoggedOnceUntilTheSettingsOrTheCapabilitiesChange) 
     world.Clear();
     power.DoPowerAction();
     EXPECT_EQ(world.Count("KillTimer 1000"), 1);  // the count always starts again
+    const auto balloons = std::ranges::count_if(
+        world.calls, [](const std::string& call) { return call.starts_with("ShowSettingsNotification "); });
+    EXPECT_EQ(static_cast<std::size_t>(balloons) * 2, world.logLines.size());  // one with each skip line
     return world.logLines.size();
   };
   EXPECT_EQ(skipped(), 2u);
@@ -318,7 +322,7 @@ TEST_F(PowerTest, AnActionThatBecomesPossibleIsAnnouncedAndTakenWithoutARestart)
     const std::string name = std::string(c.before.name) + " -> " + c.after.name;
     Configure(1, 0);
     world.capabilities = c.before.capabilities;
-    PowerController running{settings, world, world, world, monitor, world};
+    PowerController running{settings, world, world, world, monitor, world, world};
     running.RefreshCapabilities();
     world.capabilities = c.after.capabilities;
     world.Clear();

@@ -8,8 +8,10 @@
 #include <cstring>
 
 #include "data/data_store.h"
+#include "data/operation_log.h"
 #include "data/monitor_settings.h"
-#include "data/win32_services.h"
+#include "data/file_system_win.h"
+#include "data/ini_store_win.h"
 #include "framework/win_handles.h"
 #include "support/default_settings.h"
 #include "support/fake_data_services.h"

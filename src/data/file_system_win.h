@@ -1,11 +1,8 @@
-// The Win32 implementations of the data layer's seams.
+// The data files and their folders through the Win32 file API.
 #pragma once
 
-#include "data/clock.h"
 #include "data/data_paths.h"
 #include "data/file_system.h"
-#include "data/ini_store.h"
-#include "data/notifier.h"
 
 namespace sopora {
 
@@ -23,12 +20,6 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<FileLock> Lock(const DataPath& lockFile) override;
 };
 
-// GetLocalTime.
-class Win32Clock : public Clock {
- public:
-  SystemTime LocalTime() override;
-};
-
 class Win32DataFolders : public DataFolders {
  public:
   std::optional<DataPath> ProgramFolder() override;
@@ -38,28 +29,8 @@ class Win32DataFolders : public DataFolders {
   bool CopyIfAbsent(const DataPath& from, const DataPath& to) override;
 };
 
-// Sopora.ini through GetPrivateProfileIntW / WritePrivateProfileStringW.
-class Win32IniStore : public IniStore {
- public:
-  explicit Win32IniStore(DataPath iniFile) : m_iniFile(std::move(iniFile)) {}
-  std::int32_t GetInt(const char* section, const char* key, std::int32_t defaultValue) override;
-  std::optional<std::string> GetString(const char* section, const char* key) override;
-  bool WriteString(const char* section, const char* key, const char* value) override;
-
- private:
-  DataPath m_iniFile;
-};
-
-// The application message box.
-class Win32Notifier : public Notifier {
- public:
-  void ShowWarning(const Message& message) override;
-};
-
-// The process-wide file system, message box and clock every store of the
-// program uses; they hold no state of their own.
+// The process-wide file system every store of the program uses; it holds no
+// state of its own.
 FileSystem& Win32Files();
-Notifier& Win32MessageBox();
-Clock& Win32LocalClock();
 
 }  // namespace sopora

@@ -1,4 +1,4 @@
-#include "data/win32_services.h"
+#include "data/clock_win.h"
 
 #include <windows.h>
 
@@ -15,19 +15,9 @@ SystemTime Win32Clock::LocalTime() {
   return time;
 }
 
-FileSystem& Win32Files() {
-  static Win32FileSystem files;
-  return files;
-}
-
 Clock& Win32LocalClock() {
   static Win32Clock clock;
   return clock;
-}
-
-Notifier& Win32MessageBox() {
-  static Win32Notifier notifier;
-  return notifier;
 }
 
 }  // namespace sopora
