@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,9 +42,19 @@ class TempFolder {
   std::filesystem::path m_path;
 };
 
+// Shares everything, as a reader that must not get in Sopora's way: Wine's
+// ReplaceFileW moves a file that is open elsewhere to an rf*.tmp name and
+// cannot delete it while the reader holds it without delete sharing.
 inline Bytes ReadFileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  Bytes bytes;
+  std::uint8_t chunk[65536];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.insert(bytes.end(), chunk, chunk + read);
+  CloseHandle(file);
+  return bytes;
 }
 
 inline void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes) {
