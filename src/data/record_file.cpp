@@ -256,8 +256,8 @@ bool RecordFile::OnlyTemporaryRemains() { return !m_files.Exists(m_path) && m_fi
 bool RecordFile::RecoverInterruptedReplace() {
   if (!OnlyTemporaryRemains()) return true;
   const FileContent temporary = m_files.Read(m_temporary, m_layout.maxBytes, OpenFor::Update);
-  if (temporary.status == FileContent::Status::Read && !IsWholeRecordFile(temporary.bytes)) return true;
-  return temporary.status == FileContent::Status::Read && m_files.Replace(m_temporary, m_path);
+  if (temporary.status != FileContent::Status::Read) return false;
+  return !IsWholeRecordFile(temporary.bytes) || m_files.Replace(m_temporary, m_path);
 }
 
 bool RecordFile::IsWholeRecordFile(std::span<const std::uint8_t> content) const {

@@ -30,7 +30,7 @@ inline std::string NameOf(const DataPath& path) {
 class FakeFileSystem : public FileSystem {
  public:
   std::map<DataPath, Bytes> files;
-  std::vector<DataPath> readOnly;                  // refused by ReadForUpdate, Create, Replace and MoveAside
+  std::vector<DataPath> readOnly;                  // refused by a read for update, Create, Replace and MoveAside
   std::vector<DataPath> heldElsewhere;             // open in another program without sharing: the same refusals
   std::vector<DataPath> readBreaksOff;             // reads fail part-way (a network folder, a locked byte range)
   bool folderWritable = true;                      // false: no new file can be made; existing ones can be rewritten
