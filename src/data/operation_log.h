@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "data/clock.h"
-#include "data/messages.h"
 #include "data/records.h"
+#include "text/messages.h"
 
 namespace sopora {
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "data/text_field.h"
 #include "framework/text_win.h"
 #include "framework/ui_language_win.h"
 #include "res/resource.h"
+#include "text/text_field.h"
 
 namespace sopora {
 
