@@ -78,12 +78,12 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::LoadFrame() {
   if (!RegisterWindowClass(FRAME_CLASS, 0, nullptr, nullptr)) return false;
-  const HMENU menu = LoadUiMenu(IDR_MAINFRAME);
+  UniqueMenu menu(LoadUiMenu(IDR_MAINFRAME));
   const RECT rect{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
-  if (!CreateEx(0, FRAME_CLASS, UiString(IDR_MAINFRAME).c_str(), WS_OVERLAPPEDWINDOW, rect, nullptr, menu)) {
-    if (menu) DestroyMenu(menu);
+  if (!CreateEx(0, FRAME_CLASS, UiString(IDR_MAINFRAME).c_str(), WS_OVERLAPPEDWINDOW, rect, nullptr, menu.Get())) {
     return false;
   }
+  menu.Release();  // the window destroys its menu with it
   return true;
 }
 
