@@ -32,4 +32,12 @@ class ActivitySource {
   virtual Activity Ask() = 0;
 };
 
+// The idle run, which input the hooks report starts again at once rather
+// than at the next tick.
+class IdleRun {
+ public:
+  virtual ~IdleRun() = default;
+  virtual void OnInputActivity() = 0;
+};
+
 }  // namespace sopora
