@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "data/data_store.h"
-#include "data/text_field.h"
 #include "monitor/exception_windows.h"
 #include "monitor/idle_monitor.h"
 #include "monitor/sound_playing.h"
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
 #include "support/reference_matcher.h"
+#include "text/text_field.h"
 
 // Every allocation of the program counted, so a benchmark can read the
 // bytes in use. The size is kept in front of the block.

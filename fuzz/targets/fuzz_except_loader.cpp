@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 #include "data/data_store.h"
-#include "data/text_field.h"
 #include "monitor/exception_windows.h"
 #include "support/fake_data_services.h"
 #include "support/reference_matcher.h"
+#include "text/text_field.h"
 
 using namespace sopora;
 

@@ -1,5 +1,7 @@
 #include "app/client_view.h"
 
+#include "framework/win_handles.h"
+
 namespace sopora {
 
 namespace {
@@ -17,9 +19,7 @@ bool CClientView::Create(HWND parent) {
 
 LRESULT CClientView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT paint;
-    BeginPaint(m_hWnd, &paint);
-    EndPaint(m_hWnd, &paint);
+    const PaintDc paint(m_hWnd);  // the view draws nothing: its region is only validated
     return 0;
   }
   return CWnd::WindowProc(message, wParam, lParam);

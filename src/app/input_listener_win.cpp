@@ -52,8 +52,8 @@ std::wstring ReaderSid() {
 bool InputListener::Publish(HWND window) {
   Withdraw();
   if (!CreateMapping()) return false;
-  m_record->processId.store(GetCurrentProcessId());
-  m_record->window.store(HandleToUlong(window));
+  m_record.Get()->processId.store(GetCurrentProcessId());
+  m_record.Get()->window.store(HandleToUlong(window));
   return true;
 }
 
@@ -81,16 +81,13 @@ bool InputListener::CreateMapping() {
     m_mapping.Reset();
     return false;
   }
-  m_record = new (view) ListenerRecord{};
+  m_record.Reset(new (view) ListenerRecord{});
   return true;
 }
 
 void InputListener::Withdraw() {
-  if (m_record) {
-    m_record->window.store(0);  // for a program that has the mapping open right now
-    UnmapViewOfFile(m_record);
-    m_record = nullptr;
-  }
+  if (m_record) m_record.Get()->window.store(0);  // for a program that has the mapping open right now
+  m_record.Reset();
   m_mapping.Reset();
 }
 

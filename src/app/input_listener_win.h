@@ -34,7 +34,7 @@ class InputListener {
   bool CreateMapping();
 
   UniqueKernelHandle m_mapping;
-  ListenerRecord* m_record = nullptr;  // the mapping's view, writable through the creator's handle only
+  UniqueMappedView<ListenerRecord> m_record;  // writable through the creator's handle only
 };
 
 }  // namespace sopora

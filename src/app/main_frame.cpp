@@ -55,7 +55,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_otherSessions(m_sessionSource, m_settings, m_log),
       m_keepAwakeRequests(m_powerApi, m_settings),
       m_soundPlaying(m_audioOutputs, m_settings, m_log),
-      m_userInput(m_lastInput),
+      m_userInput(m_lastInput, m_monitor),
       m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray),
       m_tray(m_log),
       m_dlgSettings(m_settings, m_monitor, *this, m_paths),
@@ -78,12 +78,12 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::LoadFrame() {
   if (!RegisterWindowClass(FRAME_CLASS, 0, nullptr, nullptr)) return false;
-  const HMENU menu = LoadUiMenu(IDR_MAINFRAME);
+  UniqueMenu menu(LoadUiMenu(IDR_MAINFRAME));
   const RECT rect{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
-  if (!CreateEx(0, FRAME_CLASS, UiString(IDR_MAINFRAME).c_str(), WS_OVERLAPPEDWINDOW, rect, nullptr, menu)) {
-    if (menu) DestroyMenu(menu);
+  if (!CreateEx(0, FRAME_CLASS, UiString(IDR_MAINFRAME).c_str(), WS_OVERLAPPEDWINDOW, rect, nullptr, menu.Get())) {
     return false;
   }
+  menu.Release();  // the window destroys its menu with it
   return true;
 }
 
@@ -95,11 +95,7 @@ bool CMainFrame::RouteToDialogs(MSG& message) {
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  // Keyboard or mouse activity anywhere on the desktop restarts the run.
-  if (message == WM_INPUT_ACTIVITY) {
-    m_userInput.OnHookReport();
-    m_monitor.OnInputActivity();
-  }
+  if (message == WM_INPUT_ACTIVITY) m_userInput.OnHookReport();
   if (message == WM_INPUT_UNREPORTED) {
     m_userInput.OnUnreportedInput(wParam == static_cast<WPARAM>(UnreportedInput::PointerJitter)
                                       ? UnreportedInput::PointerJitter

@@ -38,8 +38,8 @@ std::size_t AlreadyAtTail(const std::vector<LogRecord>& onDisk, const std::vecto
 CDataStore::CDataStore(FileSystem& files, Notifier& notifier, Clock& clock, const DataFilePaths& paths)
     : m_logFile(files, notifier, clock, paths.logFile, LOG_FILE_MESSAGES,
                 {sizeof(LogRecord), LOG_FILE_MAX_BYTES, OpenFor::Update}, paths.writable),
-      m_wndFile(files, notifier, clock, paths.wndFile, EXCEPT_FILE_MESSAGES,
-                {sizeof(ExceptWndEntry), EXCEPT_WND_FILE_MAX_BYTES, OpenFor::Reading}, paths.writable) {}
+      m_exceptFile(files, notifier, clock, paths.wndFile, EXCEPT_FILE_MESSAGES,
+                   {sizeof(ExceptWndEntry), EXCEPT_WND_FILE_MAX_BYTES, OpenFor::Reading}, paths.writable) {}
 
 void CDataStore::LoadLog() {
   m_logFile.Load(m_arLog);
@@ -78,13 +78,13 @@ bool CDataStore::SaveLog() {
 }
 
 bool CDataStore::TakeLockWarning() {
-  if (m_lockWarned || !(m_logFile.LockUnusable() || m_wndFile.LockUnusable())) return false;
+  if (m_lockWarned || !(m_logFile.LockUnusable() || m_exceptFile.LockUnusable())) return false;
   m_lockWarned = true;
   return true;
 }
 
 LoadOutcome CDataStore::LoadExceptWnd(std::vector<ExceptWndEntry>& out, CannotOpenReport report) {
-  return m_wndFile.Load(out, report);
+  return m_exceptFile.Load(out, report);
 }
 
 bool IsRead(LoadOutcome outcome) {
@@ -92,7 +92,7 @@ bool IsRead(LoadOutcome outcome) {
 }
 
 SaveOutcome CDataStore::SaveExceptWnd(const std::vector<ExceptWndEntry>& entries, bool overwriteChangesElsewhere) {
-  const RewriteResult result = m_wndFile.Rewrite(
+  const RewriteResult result = m_exceptFile.Rewrite(
       [&](std::span<const std::uint8_t>) { return SerializeRecordFile<ExceptWndEntry>(entries); },
       !overwriteChangesElsewhere);
   switch (result.outcome) {

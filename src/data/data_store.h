@@ -62,7 +62,7 @@ class CDataStore {
 
  private:
   RecordFile m_logFile;
-  RecordFile m_wndFile;
+  RecordFile m_exceptFile;
   std::vector<LogRecord> m_arLog;    // as the file held them when last read or written
   std::vector<LogRecord> m_pending;  // this instance's lines that are not in the file yet
   bool m_lastSaveFailed = false;     // yet it may have written some of them

@@ -10,7 +10,7 @@
 
 #include "data/file_system.h"
 #include "data/ini_store.h"
-#include "data/messages.h"
+#include "text/messages.h"
 
 namespace sopora {
 

@@ -2,7 +2,7 @@
 // data files.
 #pragma once
 
-#include "data/messages.h"
+#include "text/messages.h"
 
 namespace sopora {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "data/data_store.h"
-#include "data/text_field.h"
+#include "text/text_field.h"
 
 namespace sopora {
 

@@ -3,27 +3,38 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "data/clock.h"
-#include "data/messages.h"
 #include "data/records.h"
+#include "res/resource.h"
+#include "text/messages.h"
 
 namespace sopora {
 
 class CDataStore;
 
-// Log kinds double as icon indices in the log viewer.
+// What a log line is, stored with it; the kind is also the index of its
+// picture in the log viewer.
 enum LogKind : std::int32_t {
-  LOG_INFO = 0,
-  LOG_WARNING = 1,
-  LOG_ERROR = 2,
-  LOG_WINDOWS_ENDING = 4,
-  LOG_RESUMED = 6,
-  LOG_ENTERING_POWER_SAVING = 7,
+  LOG_INFO = 0,                   // information
+  LOG_WARNING = 1,                // a notice or a warning
+  LOG_ERROR = 2,                  // an error
+  LOG_SPARE_BLUE_DOWN = 3,        // written by no line; a file may hold it, and it has a picture
+  LOG_WINDOWS_ENDING = 4,         // Windows is ending
+  LOG_SPARE_RED_DOWN = 5,         // written by no line; a file may hold it, and it has a picture
+  LOG_RESUMED = 6,                // back from power saving
+  LOG_ENTERING_POWER_SAVING = 7,  // going into power saving
 };
+
+// The picture of each kind (an IDI_ icon), in the order of the kinds.
+inline constexpr int LOG_KIND_ICONS[] = {IDI_LOG_INFO,      IDI_LOG_WARNING,        IDI_LOG_ERROR,
+                                         IDI_LOG_BLUE_DOWN, IDI_LOG_WINDOWS_ENDING, IDI_LOG_RED_DOWN,
+                                         IDI_LOG_RESUMED,   IDI_LOG_ENTERING};
+static_assert(std::size(LOG_KIND_ICONS) == LOG_ENTERING_POWER_SAVING + 1);
 
 // Builds the record the operation log stores for one message: zero-filled,
 // stamped, the text cut to the field at a character boundary.

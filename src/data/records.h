@@ -23,7 +23,7 @@ struct SystemTime {
 };
 
 struct LogRecord {
-  std::int32_t kind;
+  std::int32_t kind;  // a LogKind (data/operation_log.h)
   SystemTime time;
   char text[256];  // CP932, NUL-terminated when written by us
 };

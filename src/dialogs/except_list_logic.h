@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "data/messages.h"
 #include "data/records.h"
+#include "text/messages.h"
 
 namespace sopora {
 

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "data/text_field.h"
 #include "dialogs/except_list_logic.h"
 #include "framework/text_win.h"
+#include "text/text_field.h"
 
 namespace sopora {
 

@@ -88,9 +88,7 @@ LRESULT CLoadMeter::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       m_digits.Reset();
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(m_hWnd, &paint);
-      EndPaint(m_hWnd, &paint);
+      const PaintDc paint(m_hWnd);  // the meter is drawn on WM_ERASEBKGND, which BeginPaint sends
       return 0;
     }
     case WM_ERASEBKGND: {

@@ -4,18 +4,14 @@
 
 #include <algorithm>
 
-#include "data/text_field.h"
 #include "framework/text_win.h"
 #include "framework/ui_language_win.h"
 #include "res/resource.h"
+#include "text/text_field.h"
 
 namespace sopora {
 
 namespace {
-// Image index = log kind.
-constexpr int KIND_ICONS[] = {IDI_LOG_INFO,           IDI_LOG_WARNING,   IDI_LOG_ERROR,
-                              IDI_LOG_BLUE_DOWN,      IDI_LOG_WINDOWS_ENDING, IDI_LOG_RED_DOWN,
-                              IDI_LOG_RESUMED,        IDI_LOG_ENTERING};
 constexpr DWORD LOG_LIST_EXTENDED_STYLE = 0x522;  // sub-item images, full-row select, flat bars, info tips
 
 constexpr int STATE_COLUMN_WIDTH = 18;
@@ -85,7 +81,7 @@ BOOL CLogDlg::OnInitDialog() {
   m_list = GetDlgItem(IDC_LOG_LIST);
 
   m_imageList.Reset(ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 0, 1));
-  for (int id : KIND_ICONS) {
+  for (int id : LOG_KIND_ICONS) {  // image index = log kind
     const UniqueIcon icon(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     ImageList_ReplaceIcon(m_imageList.Get(), -1, icon.Get());  // the list keeps a copy

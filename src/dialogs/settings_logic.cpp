@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "data/text_field.h"
+#include "text/text_field.h"
 
 namespace sopora {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "data/messages.h"
 #include "data/monitor_settings.h"
 #include "dialogs/load_meter_drawing.h"
+#include "text/messages.h"
 
 namespace sopora {
 

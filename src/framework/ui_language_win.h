@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "data/messages.h"
+#include "text/messages.h"
 
 namespace sopora {
 

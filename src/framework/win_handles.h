@@ -63,6 +63,23 @@ using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniquePen = UniqueHandle<HPEN, DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
+// A view of a file mapping, typed as what the mapping holds.
+template <class Record>
+using UniqueMappedView = UniqueHandle<Record*, UnmapViewOfFile>;
+
+// The paint of a window's update region: EndPaint follows BeginPaint on
+// every path.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND window) : m_window(window) { BeginPaint(window, &m_paint); }
+  ~PaintDc() { EndPaint(m_window, &m_paint); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+
+ private:
+  HWND m_window;
+  PAINTSTRUCT m_paint{};
+};
 
 // A window's device context with the window's own font selected, for
 // measuring text as the window draws it; both are put back on every path.

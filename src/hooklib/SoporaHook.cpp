@@ -46,19 +46,35 @@ HWND LiveListener(std::uint32_t window, std::uint32_t process) {
   return owner == process ? WindowOf(window) : nullptr;
 }
 
+// Owns a handle for one scope. The library links no run-time and sits
+// below the program's own handle owners, so it keeps this one of its own.
+template <class Handle, auto Free>
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(Handle handle) : m_handle(handle) {}
+  ~ScopedHandle() {
+    if (m_handle) Free(m_handle);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  Handle Get() const { return m_handle; }
+
+ private:
+  Handle m_handle;
+};
+
 // Reads the listener from the session's mapping and closes it again at
 // once: a view kept open here would keep the mapping alive after Sopora
 // ends, and a Sopora started again could then not create it afresh.
 void ReadListener() {
   std::uint32_t window = 0, process = 0;
-  if (const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, sopora::LISTENER_MAPPING_NAME)) {
-    if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(ListenerRecord))) {
-      const auto* record = static_cast<const ListenerRecord*>(view);
-      window = record->window.load();
-      process = record->processId.load();
-      UnmapViewOfFile(view);
-    }
-    CloseHandle(mapping);
+  const ScopedHandle<HANDLE, CloseHandle> mapping(
+      OpenFileMappingW(FILE_MAP_READ, FALSE, sopora::LISTENER_MAPPING_NAME));
+  const ScopedHandle<const void*, UnmapViewOfFile> view(
+      mapping.Get() ? MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(ListenerRecord)) : nullptr);
+  if (const auto* record = static_cast<const ListenerRecord*>(view.Get())) {
+    window = record->window.load();
+    process = record->processId.load();
   }
   s_listenerProcess.store(process);
   s_listenerWindow.store(window);

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "data/messages.h"
+#include "text/messages.h"
 
 namespace sopora {
 
@@ -30,6 +30,14 @@ class ActivitySource {
   virtual ~ActivitySource() = default;
   // Asked once per tick, in the order the status line names the sources.
   virtual Activity Ask() = 0;
+};
+
+// The idle run, which input the hooks report starts again at once rather
+// than at the next tick.
+class IdleRun {
+ public:
+  virtual ~IdleRun() = default;
+  virtual void OnInputActivity() = 0;
 };
 
 }  // namespace sopora

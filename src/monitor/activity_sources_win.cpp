@@ -26,18 +26,21 @@ const WtsFunctions& Wts() {
   return functions;
 }
 
+// Memory a WTS query returned, freed through the function looked up above.
+using WtsMemory = std::unique_ptr<void, decltype(WTSFreeMemory)*>;
+
 // Whether the session is locked; unlocked where Windows cannot say (before
 // Windows 7 it has no such query).
 bool QueryLocked(const WtsFunctions& wts, DWORD id) {
   LPWSTR buffer = nullptr;
   DWORD bytes = 0;
   if (!wts.querySessionInformation(WTS_CURRENT_SERVER_HANDLE, id, WTS_SESSION_INFO_EX, &buffer, &bytes)) return false;
+  const WtsMemory owned(buffer, wts.freeMemory);
   bool locked = false;
   if (buffer && bytes >= sizeof(WtsInfoEx)) {
     const auto* info = reinterpret_cast<const WtsInfoEx*>(buffer);
     locked = info->Level == 1 && LockedByFlags(info->Data.WTSInfoExLevel1.SessionFlags, !IsWindows8OrGreater());
   }
-  wts.freeMemory(buffer);
   return locked;
 }
 
@@ -45,13 +48,13 @@ std::optional<SessionInfo> QuerySession(const WtsFunctions& wts, DWORD id) {
   LPWSTR buffer = nullptr;
   DWORD bytes = 0;
   if (!wts.querySessionInformation(WTS_CURRENT_SERVER_HANDLE, id, WTSSessionInfo, &buffer, &bytes)) return {};
+  const WtsMemory owned(buffer, wts.freeMemory);
   std::optional<SessionInfo> session;
   if (buffer && bytes >= sizeof(WTSINFOW)) {
     const auto* info = reinterpret_cast<const WTSINFOW*>(buffer);
     session = SessionInfo{id,    info->State == WTSActive,     info->UserName[0] != L'\0',
                           false, info->LastInputTime.QuadPart, info->CurrentTime.QuadPart};
   }
-  wts.freeMemory(buffer);
   if (session && InUse(*session)) session->locked = QueryLocked(wts, id);
   return session;
 }
@@ -63,6 +66,7 @@ std::optional<std::vector<SessionInfo>> Win32SessionSource::Sessions() {
   PWTS_SESSION_INFOW list = nullptr;
   DWORD count = 0;
   if (!wts.enumerateSessions(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) return std::nullopt;
+  const WtsMemory owned(list, wts.freeMemory);
   std::vector<SessionInfo> sessions;
   for (DWORD i = 0; i < count; ++i) {
     if (const std::optional<SessionInfo> session = QuerySession(wts, list[i].SessionId)) {
@@ -71,7 +75,6 @@ std::optional<std::vector<SessionInfo>> Win32SessionSource::Sessions() {
       sessions.push_back(UndescribedActiveSession(list[i].SessionId));
     }
   }
-  wts.freeMemory(list);
   return sessions;
 }
 

@@ -7,10 +7,12 @@
 
 namespace sopora {
 
-using PdhStatus = std::uint32_t;      // 0 is success
+using PdhStatus = std::uint32_t;      // PDH_OK, or the PDH or Win32 error code of the failed call
 using PdhQuery = std::uintptr_t;      // 0: no query
 using PdhCounter = std::uintptr_t;
 
+inline constexpr PdhStatus PDH_OK = 0;                     // ERROR_SUCCESS
+inline constexpr PdhStatus QUERY_NOT_OPENED = 0xC0000BBC;  // PDH_INVALID_HANDLE
 inline constexpr std::uint32_t PDH_FMT_LONG_VALUE = 0x100;
 inline constexpr std::uint32_t PDH_FMT_DOUBLE_VALUE = 0x200;
 inline constexpr std::uint32_t PDH_ALL_INSTANCE_BITS = 0xFFFFFFFF;

@@ -1,6 +1,6 @@
 #include "monitor/exception_windows.h"
 
-#include "data/text_field.h"
+#include "text/text_field.h"
 
 namespace sopora {
 

@@ -120,7 +120,7 @@ struct IdleMonitorServices {
 
 // The monitoring state, named as the main window's members; it reads the
 // settings at every use, so an apply takes effect at once.
-class IdleMonitor : public MonitorRestart, public StatusSource {
+class IdleMonitor : public MonitorRestart, public StatusSource, public IdleRun {
  public:
   IdleMonitor(const MonitorSettings& settings, const IdleMonitorServices& services);
 
@@ -142,7 +142,7 @@ class IdleMonitor : public MonitorRestart, public StatusSource {
   void RestartMonitor() override;
 
   void OnTimer(unsigned timerId);
-  void OnInputActivity();
+  void OnInputActivity() override;
   // The tray's pause/resume toggle.
   void OnPauseResume();
 

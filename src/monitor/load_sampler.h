@@ -19,9 +19,9 @@ class LoadSampler : public LoadSource {
   LoadSampler(const LoadSampler&) = delete;
   LoadSampler& operator=(const LoadSampler&) = delete;
 
-  // Opens one query with one counter; false when any step fails, and then no
-  // query is left open.
-  bool AddCounterQuery(const char* machine, const char* object, const char* instance, const char* counter,
+  // Opens one query with one counter: PDH_OK, or the status of the step
+  // that failed, and then no query is left open.
+  PdhStatus AddCounterQuery(const char* machine, const char* object, const char* instance, const char* counter,
                        PdhQuery& query, PdhCounter& counterHandle);
 
   // Start-up: the processor (first the total, then the idle process), the
@@ -49,8 +49,8 @@ class LoadSampler : public LoadSource {
  private:
   bool SetUpCpuQuery();
   // Collects one query and calculates from the new and the previous raw
-  // sample; false when no sample could be taken.
-  bool Sample(PdhQuery query, PdhCounter counter, std::uint32_t format, RawCounter& previous, CounterValue& value);
+  // sample: PDH_OK, or the status of the call that took no sample.
+  PdhStatus Sample(PdhQuery query, PdhCounter counter, std::uint32_t format, RawCounter& previous, CounterValue& value);
 
   const MonitorSettings& m_settings;
   CounterApi& m_counters;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "data/messages.h"
+#include "text/messages.h"
 
 namespace sopora {
 

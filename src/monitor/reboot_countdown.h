@@ -2,7 +2,7 @@
 // restart goes ahead unless the user cancelled.
 #pragma once
 
-#include "data/messages.h"
+#include "text/messages.h"
 
 #include <cstdint>
 #include <string>

@@ -17,11 +17,12 @@ bool PointerLeft(std::optional<ScreenPoint> from, std::optional<ScreenPoint> now
 
 }  // namespace
 
-UserInput::UserInput(LastInputSource& windows) : m_windows(windows) {}
+UserInput::UserInput(LastInputSource& windows, IdleRun& run) : m_windows(windows), m_run(run) {}
 
 void UserInput::OnHookReport() {
   m_reportedSinceTick = true;
   m_lastReport = m_windows.Now();
+  m_run.OnInputActivity();
 }
 
 void UserInput::OnUnreportedInput(UnreportedInput what) {

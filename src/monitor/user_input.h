@@ -25,8 +25,9 @@ class LastInputSource {
   virtual std::optional<ScreenPoint> CursorPosition() = 0;
 };
 
-// Input since the previous tick: the hooks' reports, and input only Windows
-// saw (its last input time advanced with no report since the previous
+// What the user's input means, in one place. A hook report starts the idle
+// run again at once. At each tick, input since the previous one counts: the
+// hooks' reports, and input only Windows saw (its last input time advanced with no report since the previous
 // tick, or past the last report). Input only Windows saw counts unless the
 // hooks told of nothing but pointer jitter around then and the pointer has
 // stayed inside the dead zone since input last counted. Where the hooks
@@ -35,7 +36,7 @@ class LastInputSource {
 // asleep under a user.
 class UserInput : public ActivitySource {
  public:
-  explicit UserInput(LastInputSource& windows);
+  UserInput(LastInputSource& windows, IdleRun& run);
 
   // A report of the input hooks, as it arrives.
   void OnHookReport();
@@ -47,6 +48,7 @@ class UserInput : public ActivitySource {
   bool HeardOrJitter(std::uint32_t lastInput, std::optional<ScreenPoint> cursor) const;
 
   LastInputSource& m_windows;
+  IdleRun& m_run;
   bool m_reportedSinceTick = false;
   std::uint32_t m_lastReport = 0;      // tick count of the hooks' last report, read while m_reportedSinceTick
   bool m_unreportedSinceTick = false;  // a wheel turn, say: not jitter

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "data/text_field.h"
 #include "framework/text_win.h"
+#include "text/text_field.h"
 
 namespace sopora {
 

@@ -15,9 +15,9 @@
 
 #include "app/tray_icon.h"
 #include "data/records.h"
-#include "data/text_field.h"
 #include "framework/text_win.h"
 #include "monitor/idle_monitor.h"
+#include "text/text_field.h"
 #include "win/support/temp_folder.h"
 
 namespace sopora::e2e {

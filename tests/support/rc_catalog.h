@@ -5,7 +5,7 @@
 // menus and dialogs).
 #pragma once
 
-#include "data/messages.h"
+#include "text/messages.h"
 
 #ifdef _WIN32
 #include "framework/ui_language_win.h"

@@ -103,6 +103,11 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
             (std::vector{true, false, false}));  // Windows 8 and later; Wine, as Windows 7, shows the swap
 }
 
+class UntimedRun : public IdleRun {
+ public:
+  void OnInputActivity() override {}
+};
+
 class ScriptedLastInput : public LastInputSource {
  public:
   std::optional<std::uint32_t> lastInput = 1000;
@@ -151,7 +156,8 @@ TEST(UserInputTest, InputTheHooksDidNotHearCountsUnlessItIsPointerJitter) {
   for (const Case& c : cases) {
     ScriptedLastInput windows;
     windows.lastInput = windows.now = c.start;
-    UserInput input(windows);
+    UntimedRun run;
+    UserInput input(windows, run);
     const auto tell = [&](bool beforeTheTick) {
       for (const auto& [what, at] : c.notices) {
         if ((at <= c.start) != beforeTheTick) continue;

@@ -2,11 +2,11 @@
 // list's rules.
 #include <gtest/gtest.h>
 
-#include "data/text_field.h"
 #include "dialogs/except_list_logic.h"
 #include "dialogs/settings_logic.h"
 #include "monitor/idle_monitor.h"
 #include "support/rc_catalog.h"
+#include "text/text_field.h"
 
 namespace sopora {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "data/data_store.h"
 #include "monitor/exception_windows.h"
-#include "data/text_field.h"
 #include "support/fake_data_services.h"
+#include "text/text_field.h"
 
 namespace sopora {
 namespace {

@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "data/messages.h"
 #include "support/rc_catalog.h"
+#include "text/messages.h"
 
 namespace sopora {
 namespace {

@@ -4,11 +4,11 @@
 #include <functional>
 
 #include "data/data_store.h"
-#include "data/text_field.h"
 #include "monitor/power_controller.h"
 #include "monitor/reboot_countdown.h"
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
+#include "text/text_field.h"
 
 namespace sopora {
 namespace {

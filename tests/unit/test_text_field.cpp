@@ -1,7 +1,7 @@
 // Cutting CP932 text to fixed fields.
 #include <gtest/gtest.h>
 
-#include "data/text_field.h"
+#include "text/text_field.h"
 
 namespace sopora {
 namespace {

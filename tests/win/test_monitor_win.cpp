@@ -8,13 +8,13 @@
 
 #include "data/data_store.h"
 #include "monitor/exception_windows.h"
-#include "data/text_field.h"
 #include "monitor/load_sampler.h"
 #include "monitor/pdh_counters_win.h"
 #include "monitor/power_api_win.h"
 #include "monitor/window_source_win.h"
 #include "support/fake_data_services.h"
 #include "support/recording_engine.h"
+#include "text/text_field.h"
 #include "win/support/temp_folder.h"
 
 namespace sopora {

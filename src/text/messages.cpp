@@ -1,6 +1,6 @@
-#include "data/messages.h"
+#include "text/messages.h"
 
-#include "data/text_field.h"
+#include "text/text_field.h"
 
 namespace sopora {
 

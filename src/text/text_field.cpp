@@ -1,4 +1,4 @@
-#include "data/text_field.h"
+#include "text/text_field.h"
 
 #include <cstring>
 
