@@ -14,6 +14,7 @@
 namespace sopora {
 
 class CDataStore;
+class EventLogWriter;
 
 // Log kinds double as icon indices in the log viewer.
 enum LogKind : std::int32_t {
@@ -62,12 +63,15 @@ class LogBook : public OperationLog {
   std::vector<LogRecord> Records() const;
   // The view that shows every line from now on; null for none.
   void SetView(LogView* view) { m_view = view; }
+  // Where every line goes as an event too; null for nowhere.
+  void SetEventLog(EventLogWriter* events) { m_events = events; }
 
  private:
   CDataStore& m_store;
   Clock& m_clock;
   const TextCatalog& m_texts;
   LogView* m_view = nullptr;
+  EventLogWriter* m_events = nullptr;
 };
 
 // A failure that reached the top of a message handler is logged as an

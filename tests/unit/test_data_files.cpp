@@ -6,9 +6,11 @@
 #include <cstring>
 
 #include "data/data_store.h"
+#include "data/event_log.h"
 #include "data/operation_log.h"
 #include "data/text_field.h"
 #include "support/fake_data_services.h"
+#include "support/rc_catalog.h"
 
 namespace sopora {
 namespace {
@@ -288,6 +290,94 @@ TEST_F(DataFilesTest, MessagesOfTheSameSecondKeepTheirCallOrder) {
   ASSERT_EQ(loaded.size(), 2u);
   EXPECT_EQ(TextOfField(loaded[0].text), "first");
   EXPECT_EQ(TextOfField(loaded[1].text), "second");
+}
+
+// Every line of the operation log is an event too, until the event log
+// fails: from then on only the operation log is written, and it says so once.
+class RecordingEventSink : public EventSink {
+ public:
+  struct Event {
+    EventLevel level;
+    MessageId id;
+    std::vector<std::string> insertions;
+    bool operator==(const Event&) const = default;
+  };
+  std::vector<Event> events;
+  std::map<std::size_t, unsigned long> failAt;  // report number -> error code
+  unsigned long Report(EventLevel level, MessageId id, const std::vector<std::string>& insertions) override {
+    events.push_back({level, id, insertions});
+    return failAt.contains(events.size()) ? failAt[events.size()] : 0;
+  }
+};
+
+TEST_F(DataFilesTest, EveryLogLineIsAnEventUntilTheEventLogFails) {
+  using Event = RecordingEventSink::Event;
+  using enum EventLevel;
+  const Message failed(IDS_LOG_ACTION_FAILED, {MessageId{IDS_ACTION_STANDBY}, std::string("5")});
+  const std::pair<std::int32_t, Message> lines[] = {
+      {LOG_INFO, IDS_LOG_STARTED},         {LOG_WINDOWS_ENDING, IDS_LOG_WINDOWS_ENDING},
+      {LOG_RESUMED, IDS_LOG_RESUMED_FROM_POWER_SAVING},
+      {LOG_ENTERING_POWER_SAVING, IDS_LOG_ENTERING_POWER_SAVING},
+      {LOG_WARNING, IDS_LOG_PAUSED},       {LOG_ERROR, failed},
+  };
+  const std::vector<Event> events = {
+      {Information, IDS_LOG_STARTED, {}},   {Information, IDS_LOG_WINDOWS_ENDING, {}},
+      {Information, IDS_LOG_RESUMED_FROM_POWER_SAVING, {}},
+      {Information, IDS_LOG_ENTERING_POWER_SAVING, {}},
+      {Warning, IDS_LOG_PAUSED, {}},        {Error, IDS_LOG_ACTION_FAILED, {"スタンバイへの移行", "5"}},
+  };
+  struct Case {
+    const char* name;
+    std::map<std::size_t, unsigned long> failAt;
+    std::size_t reported;  // events the sink was asked for
+  };
+  const Case cases[] = {
+      {"every line", {}, 6},
+      {"the third fails", {{3, 1502}}, 3},
+      {"the first fails", {{1, 5}}, 1},
+  };
+  for (const Case& c : cases) {
+    FakeDataServices files;
+    CDataStore logStore{files.files, files.notifier, files.clock, files.paths};
+    MonitorSettings settings;
+    settings.EventLog = 1;
+    RecordingEventSink sink;
+    sink.failAt = c.failAt;
+    EventLogWriter writer(sink, settings, false);
+    LogBook book(logStore, files.clock, rc::Japanese());
+    book.SetEventLog(&writer);
+    for (const auto& [kind, message] : lines) book.AddLog(kind, message);
+
+    EXPECT_EQ(sink.events, std::vector<Event>(events.begin(), events.begin() + c.reported)) << c.name;
+    std::vector<std::string> logged;
+    for (const LogRecord& r : book.Records()) logged.emplace_back(TextOfField(r.text));
+    ASSERT_EQ(logged.size(), c.failAt.empty() ? 6u : 7u) << c.name;
+    if (c.failAt.empty()) continue;
+    const auto [failedAt, code] = *c.failAt.begin();
+    EXPECT_EQ(logged[failedAt], rc::InJapanese(Message(IDS_LOG_EVENT_LOG_FAILED, {std::to_string(code)}))) << c.name;
+  }
+}
+
+// Sopora.ini's EventLog; without it, only a registered source is written.
+TEST_F(DataFilesTest, TheEventLogIsOnWhereTheSettingOrTheRegisteredSourceSays) {
+  struct Case {
+    std::optional<std::string> stored;
+    bool registered;
+    bool written;
+  };
+  const Case cases[] = {
+      {std::nullopt, true, true}, {std::nullopt, false, false}, {"1", false, true},
+      {"0", true, false},         {"yes", true, false},
+  };
+  for (const Case& c : cases) {
+    FakeIniStore ini;
+    if (c.stored) ini.texts["EventLog"] = *c.stored;
+    const MonitorSettings settings = ReadMonitorSettings(ini);
+    RecordingEventSink sink;
+    EventLogWriter writer(sink, settings, c.registered);
+    writer.Write(LOG_INFO, IDS_LOG_STARTED, rc::Japanese());
+    EXPECT_EQ(sink.events.size(), c.written ? 1u : 0u) << c.stored.value_or("none") << " " << c.registered;
+  }
 }
 
 TEST_F(DataFilesTest, ExceptionListLoadCases) {
