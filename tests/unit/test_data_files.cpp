@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "data/data_store.h"
 #include "data/event_log.h"
@@ -294,89 +295,65 @@ TEST_F(DataFilesTest, MessagesOfTheSameSecondKeepTheirCallOrder) {
 
 // Every line of the operation log is an event too, until the event log
 // fails: from then on only the operation log is written, and it says so once.
-class RecordingEventSink : public EventSink {
- public:
-  struct Event {
-    EventLevel level;
-    MessageId id;
-    std::vector<std::string> insertions;
-    bool operator==(const Event&) const = default;
-  };
+struct RecordingEventSink : EventSink {
+  using Event = std::tuple<EventLevel, MessageId, std::vector<std::string>>;
   std::vector<Event> events;
   std::map<std::size_t, unsigned long> failAt;  // report number -> error code
   unsigned long Report(EventLevel level, MessageId id, const std::vector<std::string>& insertions) override {
-    events.push_back({level, id, insertions});
+    events.emplace_back(level, id, insertions);
     return failAt.contains(events.size()) ? failAt[events.size()] : 0;
   }
 };
 
 TEST_F(DataFilesTest, EveryLogLineIsAnEventUntilTheEventLogFails) {
-  using Event = RecordingEventSink::Event;
   using enum EventLevel;
   const Message failed(IDS_LOG_ACTION_FAILED, {MessageId{IDS_ACTION_STANDBY}, std::string("5")});
-  const std::pair<std::int32_t, Message> lines[] = {
-      {LOG_INFO, IDS_LOG_STARTED},         {LOG_WINDOWS_ENDING, IDS_LOG_WINDOWS_ENDING},
-      {LOG_RESUMED, IDS_LOG_RESUMED_FROM_POWER_SAVING},
-      {LOG_ENTERING_POWER_SAVING, IDS_LOG_ENTERING_POWER_SAVING},
-      {LOG_WARNING, IDS_LOG_PAUSED},       {LOG_ERROR, failed},
+  const std::tuple<std::int32_t, Message, RecordingEventSink::Event> lines[] = {
+      {LOG_INFO, IDS_LOG_STARTED, {Information, IDS_LOG_STARTED, {}}},
+      {LOG_WINDOWS_ENDING, IDS_LOG_WINDOWS_ENDING, {Information, IDS_LOG_WINDOWS_ENDING, {}}},
+      {LOG_RESUMED, IDS_LOG_RESUMED, {Information, IDS_LOG_RESUMED, {}}},
+      {LOG_ENTERING_POWER_SAVING, IDS_LOG_ENTERING_POWER_SAVING, {Information, IDS_LOG_ENTERING_POWER_SAVING, {}}},
+      {LOG_WARNING, IDS_LOG_PAUSED, {Warning, IDS_LOG_PAUSED, {}}},
+      {LOG_ERROR, failed, {Error, IDS_LOG_ACTION_FAILED, {"スタンバイへの移行", "5"}}},
   };
-  const std::vector<Event> events = {
-      {Information, IDS_LOG_STARTED, {}},   {Information, IDS_LOG_WINDOWS_ENDING, {}},
-      {Information, IDS_LOG_RESUMED_FROM_POWER_SAVING, {}},
-      {Information, IDS_LOG_ENTERING_POWER_SAVING, {}},
-      {Warning, IDS_LOG_PAUSED, {}},        {Error, IDS_LOG_ACTION_FAILED, {"スタンバイへの移行", "5"}},
-  };
-  struct Case {
-    const char* name;
-    std::map<std::size_t, unsigned long> failAt;
-    std::size_t reported;  // events the sink was asked for
-  };
-  const Case cases[] = {
-      {"every line", {}, 6},
-      {"the third fails", {{3, 1502}}, 3},
-      {"the first fails", {{1, 5}}, 1},
-  };
-  for (const Case& c : cases) {
+  const std::map<std::size_t, unsigned long> failures[] = {{}, {{3, 1502}}, {{1, 5}}};
+  for (const auto& failAt : failures) {
     FakeDataServices files;
     CDataStore logStore{files.files, files.notifier, files.clock, files.paths};
     MonitorSettings settings;
     settings.EventLog = 1;
     RecordingEventSink sink;
-    sink.failAt = c.failAt;
+    sink.failAt = failAt;
     EventLogWriter writer(sink, settings, false);
     LogBook book(logStore, files.clock, rc::Japanese());
     book.SetEventLog(&writer);
-    for (const auto& [kind, message] : lines) book.AddLog(kind, message);
-
-    EXPECT_EQ(sink.events, std::vector<Event>(events.begin(), events.begin() + c.reported)) << c.name;
-    std::vector<std::string> logged;
-    for (const LogRecord& r : book.Records()) logged.emplace_back(TextOfField(r.text));
-    ASSERT_EQ(logged.size(), c.failAt.empty() ? 6u : 7u) << c.name;
-    if (c.failAt.empty()) continue;
-    const auto [failedAt, code] = *c.failAt.begin();
-    EXPECT_EQ(logged[failedAt], rc::InJapanese(Message(IDS_LOG_EVENT_LOG_FAILED, {std::to_string(code)}))) << c.name;
+    std::vector<RecordingEventSink::Event> expected;
+    for (const auto& [kind, message, event] : lines) {
+      book.AddLog(kind, message);
+      if (expected.size() < (failAt.empty() ? 6 : failAt.begin()->first)) expected.push_back(event);
+    }
+    EXPECT_EQ(sink.events, expected) << failAt.size();
+    const std::vector<LogRecord> logged = book.Records();
+    ASSERT_EQ(logged.size(), failAt.empty() ? 6u : 7u);
+    if (failAt.empty()) continue;
+    const auto [failedAt, code] = *failAt.begin();
+    EXPECT_EQ(TextOfField(logged[failedAt].text),
+              rc::InJapanese(Message(IDS_LOG_EVENT_LOG_FAILED, {std::to_string(code)})));
   }
 }
 
 // Sopora.ini's EventLog; without it, only a registered source is written.
 TEST_F(DataFilesTest, TheEventLogIsOnWhereTheSettingOrTheRegisteredSourceSays) {
-  struct Case {
-    std::optional<std::string> stored;
-    bool registered;
-    bool written;
-  };
-  const Case cases[] = {
-      {std::nullopt, true, true}, {std::nullopt, false, false}, {"1", false, true},
-      {"0", true, false},         {"yes", true, false},
-  };
-  for (const Case& c : cases) {
+  const std::tuple<const char*, bool, bool> cases[] = {
+      {nullptr, true, true}, {nullptr, false, false}, {"1", false, true}, {"0", true, false}, {"yes", true, false}};
+  for (const auto& [stored, registered, written] : cases) {
     FakeIniStore ini;
-    if (c.stored) ini.texts["EventLog"] = *c.stored;
+    if (stored) ini.texts["EventLog"] = stored;
     const MonitorSettings settings = ReadMonitorSettings(ini);
     RecordingEventSink sink;
-    EventLogWriter writer(sink, settings, c.registered);
+    EventLogWriter writer(sink, settings, registered);
     writer.Write(LOG_INFO, IDS_LOG_STARTED, rc::Japanese());
-    EXPECT_EQ(sink.events.size(), c.written ? 1u : 0u) << c.stored.value_or("none") << " " << c.registered;
+    EXPECT_EQ(sink.events.size(), written ? 1u : 0u) << (stored ? stored : "none") << " " << registered;
   }
 }
 

@@ -124,7 +124,7 @@ TEST(BinariesWin, TheProgramLooksUpWhatOlderWindowsLacks) {
 std::wstring FromMessageTable(HMODULE exe, UINT id, LANGID language) {
   static const wchar_t* const NAMES[] = {L"<0>", L"<1>", L"<2>", L"<3>", L"<4>", L"<5>", L"<6>", L"<7>", L"<8>", L"<9>"};
   DWORD_PTR inserts[std::size(NAMES)];
-  for (std::size_t i = 0; i < std::size(NAMES); ++i) inserts[i] = reinterpret_cast<DWORD_PTR>(NAMES[i]);
+  std::transform(std::begin(NAMES), std::end(NAMES), inserts, [](auto name) { return reinterpret_cast<DWORD_PTR>(name); });
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe, id, language,
