@@ -4,6 +4,7 @@
 
 namespace sopora {
 
+namespace {
 EventLevel LevelOfLogKind(std::int32_t kind) {
   switch (kind) {
     case LOG_WARNING: return EventLevel::Warning;
@@ -24,6 +25,7 @@ std::vector<std::string> InsertionStrings(const TextCatalog& texts, const Messag
 bool IsEventLogOn(std::int32_t setting, bool sourceRegistered) {
   return setting == EVENT_LOG_AUTOMATIC ? sourceRegistered : setting == 1;
 }
+}  // namespace
 
 std::optional<Message> EventLogWriter::Write(std::int32_t kind, const Message& message, const TextCatalog& texts) {
   if (m_failed || !IsEventLogOn(m_settings.EventLog, m_sourceRegistered)) return std::nullopt;

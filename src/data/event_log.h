@@ -25,22 +25,14 @@ class EventSink {
   virtual unsigned long Report(EventLevel level, MessageId eventId, const std::vector<std::string>& insertions) = 0;
 };
 
-// The operation log's kind (LOG_INFO ...) as an event's level.
-EventLevel LevelOfLogKind(std::int32_t kind);
-
-// The message's arguments as the event's insertion strings %1, %2 ...: an
-// inserted message is formatted here, in the program's language, since
-// Event Viewer does not look inside insertion strings.
-std::vector<std::string> InsertionStrings(const TextCatalog& texts, const Message& message);
-
-// The setting EventLog: 1 on, any other value off, none (EVENT_LOG_AUTOMATIC)
-// on only where an administrator registered the source, since elsewhere
-// Event Viewer can show no text of ours.
-bool IsEventLogOn(std::int32_t setting, bool sourceRegistered);
-
-// Writes each operation-log line as an event while the setting says so. A
-// failing event log must never cost the operation log a line: after the
-// first failure nothing more is written for the run.
+// Writes each operation-log line as an event while the setting EventLog
+// says so: 1 on, any other value off, none (EVENT_LOG_AUTOMATIC) on only
+// where an administrator registered the source, since elsewhere Event
+// Viewer can show no text of ours. The level follows the line's kind; an
+// inserted message becomes its text in the program's language, as Event
+// Viewer does not look inside insertion strings. A failing event log must
+// never cost the operation log a line: after the first failure nothing more
+// is written for the run.
 class EventLogWriter {
  public:
   EventLogWriter(EventSink& sink, const MonitorSettings& settings, bool sourceRegistered)

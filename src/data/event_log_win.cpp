@@ -23,7 +23,8 @@ unsigned long LastErrorOfFailure() {
 }
 }  // namespace
 
-unsigned long Win32EventSource::Report(EventLevel level, MessageId eventId, const std::vector<std::string>& insertions) {
+unsigned long Win32EventSource::Report(EventLevel level, MessageId eventId,
+                                      const std::vector<std::string>& insertions) {
   if (!m_source) {
     m_source.Reset(RegisterEventSourceW(nullptr, EVENT_SOURCE));
     if (!m_source) return LastErrorOfFailure();
@@ -39,10 +40,11 @@ unsigned long Win32EventSource::Report(EventLevel level, MessageId eventId, cons
 }
 
 bool IsEventSourceRegistered() {
+  constexpr const wchar_t* SOURCE_KEY = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Sopora";
   HKEY key = nullptr;
-  const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Sopora",
-                                       0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
-  if (status != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SOURCE_KEY, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    return false;
+  }
   RegCloseKey(key);
   return true;
 }

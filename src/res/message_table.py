@@ -75,8 +75,8 @@ def string_table(language):
     return strings
 
 
+# "{0}" becomes %1, the event's first insertion string; "%" becomes `percent`.
 def placeholders_as_inserts(text, percent):
-    """"{0}" becomes %1, the event's first insertion string; "%" becomes `percent`."""
     def replace(m):
         if m.group(0) == "%":
             return percent

@@ -122,9 +122,10 @@ TEST(BinariesWin, TheProgramLooksUpWhatOlderWindowsLacks) {
 // loaded as data, in the viewer's language: every string of the program is
 // there in both languages, its "{0}" as the first insertion string.
 std::wstring FromMessageTable(HMODULE exe, UINT id, LANGID language) {
-  static const wchar_t* const NAMES[] = {L"<0>", L"<1>", L"<2>", L"<3>", L"<4>", L"<5>", L"<6>", L"<7>", L"<8>", L"<9>"};
+  static const wchar_t* const NAMES[] = {L"<0>", L"<1>", L"<2>", L"<3>", L"<4>",
+                                         L"<5>", L"<6>", L"<7>", L"<8>", L"<9>"};
   DWORD_PTR inserts[std::size(NAMES)];
-  std::transform(std::begin(NAMES), std::end(NAMES), inserts, [](auto name) { return reinterpret_cast<DWORD_PTR>(name); });
+  std::ranges::transform(NAMES, inserts, [](const wchar_t* name) { return reinterpret_cast<DWORD_PTR>(name); });
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe, id, language,
