@@ -47,6 +47,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
     : m_paths(paths),
       m_ini(m_paths.iniFile),
       m_dataStore(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_paths),
+      m_eventLog(m_eventSource, m_settings, IsEventSourceRegistered()),
       m_log(m_dataStore, Win32LocalClock(), UiText()),
       m_dlgLog(m_log),
       m_failureLog(m_log),
@@ -68,6 +69,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
                                                 m_power,
                                                 {&m_otherSessions, &m_keepAwakeRequests, &m_soundPlaying,
                                                  &m_userInput}}) {
+  m_log.SetEventLog(&m_eventLog);
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 

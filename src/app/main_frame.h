@@ -12,6 +12,7 @@
 #include "app/tray_icon.h"
 #include "data/data_paths.h"
 #include "data/data_store.h"
+#include "data/event_log_win.h"
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
 #include "data/ini_store_win.h"
@@ -100,6 +101,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   Win32AudioOutputs m_audioOutputs;
   RebootConfirmation m_rebootPrompt;
   CDataStore m_dataStore;  // both data files; the log's records too
+  Win32EventSource m_eventSource;
+  EventLogWriter m_eventLog;
   LogBook m_log;
   CLogDlg m_dlgLog;
   UnexpectedFailureLog m_failureLog;

@@ -72,6 +72,8 @@ constexpr SettingKey SETTING_KEYS[] = {
     {"Warn", KeyText::Seconds, &MonitorSettings::Warn, DEFAULT_WARN_SECONDS, 0, WARN_LIMIT_SECONDS, true,
      &MonitorSettings::hasWarn, false, 11},
     {"Language", KeyText::Text, nullptr, 0, ANY_LOW, ANY_HIGH, false, &MonitorSettings::hasLanguage, false, 12},
+    {"EventLog", KeyText::Switch, &MonitorSettings::EventLog, EVENT_LOG_AUTOMATIC, ANY_LOW, ANY_HIGH, false,
+     &MonitorSettings::hasEventLog, false, 13},
 };
 
 constexpr bool WritePositionsAreEachUsedOnce() {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "data/data_store.h"
+#include "data/event_log.h"
 #include "text/text_field.h"
 
 namespace sopora {
@@ -32,6 +33,10 @@ void LogBook::AddLog(std::int32_t kind, const Message& message) {
     } else {
       m_view->InsertLogItem(record);
     }
+  }
+  if (m_events) {
+    // The line is already kept; an event log that fails says so there, once.
+    if (const std::optional<Message> failure = m_events->Write(kind, message, m_texts)) AddLog(LOG_WARNING, *failure);
   }
   if (m_store.TakeLockWarning()) AddLog(LOG_ERROR, IDS_LOG_LOCK_UNUSABLE);
 }

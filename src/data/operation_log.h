@@ -16,6 +16,7 @@
 namespace sopora {
 
 class CDataStore;
+class EventLogWriter;
 
 // What a log line is, stored with it; the kind is also the index of its
 // picture in the log viewer.
@@ -73,12 +74,15 @@ class LogBook : public OperationLog {
   std::vector<LogRecord> Records() const;
   // The view that shows every line from now on; null for none.
   void SetView(LogView* view) { m_view = view; }
+  // Where every line goes as an event too; null for nowhere.
+  void SetEventLog(EventLogWriter* events) { m_events = events; }
 
  private:
   CDataStore& m_store;
   Clock& m_clock;
   const TextCatalog& m_texts;
   LogView* m_view = nullptr;
+  EventLogWriter* m_events = nullptr;
 };
 
 // A failure that reached the top of a message handler is logged as an

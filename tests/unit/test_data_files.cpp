@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "data/data_store.h"
+#include "data/event_log.h"
 #include "data/operation_log.h"
 #include "support/fake_data_services.h"
+#include "support/rc_catalog.h"
 #include "text/text_field.h"
 
 namespace sopora {
@@ -288,6 +291,70 @@ TEST_F(DataFilesTest, MessagesOfTheSameSecondKeepTheirCallOrder) {
   ASSERT_EQ(loaded.size(), 2u);
   EXPECT_EQ(TextOfField(loaded[0].text), "first");
   EXPECT_EQ(TextOfField(loaded[1].text), "second");
+}
+
+// Every line of the operation log is an event too, until the event log
+// fails: from then on only the operation log is written, and it says so once.
+struct RecordingEventSink : EventSink {
+  using Event = std::tuple<EventLevel, MessageId, std::vector<std::string>>;
+  std::vector<Event> events;
+  std::map<std::size_t, unsigned long> failAt;  // report number -> error code
+  unsigned long Report(EventLevel level, MessageId id, const std::vector<std::string>& insertions) override {
+    events.emplace_back(level, id, insertions);
+    return failAt.contains(events.size()) ? failAt[events.size()] : 0;
+  }
+};
+
+TEST_F(DataFilesTest, EveryLogLineIsAnEventUntilTheEventLogFails) {
+  using enum EventLevel;
+  const Message failed(IDS_LOG_ACTION_FAILED, {MessageId{IDS_ACTION_STANDBY}, std::string("5")});
+  const std::tuple<std::int32_t, Message, RecordingEventSink::Event> lines[] = {
+      {LOG_INFO, IDS_LOG_STARTED, {Information, IDS_LOG_STARTED, {}}},
+      {LOG_WINDOWS_ENDING, IDS_LOG_WINDOWS_ENDING, {Information, IDS_LOG_WINDOWS_ENDING, {}}},
+      {LOG_RESUMED, IDS_LOG_RESUMED, {Information, IDS_LOG_RESUMED, {}}},
+      {LOG_ENTERING_POWER_SAVING, IDS_LOG_ENTERING_POWER_SAVING, {Information, IDS_LOG_ENTERING_POWER_SAVING, {}}},
+      {LOG_WARNING, IDS_LOG_PAUSED, {Warning, IDS_LOG_PAUSED, {}}},
+      {LOG_ERROR, failed, {Error, IDS_LOG_ACTION_FAILED, {"スタンバイへの移行", "5"}}},
+  };
+  const std::map<std::size_t, unsigned long> failures[] = {{}, {{3, 1502}}, {{1, 5}}};
+  for (const auto& failAt : failures) {
+    FakeDataServices files;
+    CDataStore logStore{files.files, files.notifier, files.clock, files.paths};
+    MonitorSettings settings;
+    settings.EventLog = 1;
+    RecordingEventSink sink;
+    sink.failAt = failAt;
+    EventLogWriter writer(sink, settings, false);
+    LogBook book(logStore, files.clock, rc::Japanese());
+    book.SetEventLog(&writer);
+    std::vector<RecordingEventSink::Event> expected;
+    for (const auto& [kind, message, event] : lines) {
+      book.AddLog(kind, message);
+      if (expected.size() < (failAt.empty() ? 6 : failAt.begin()->first)) expected.push_back(event);
+    }
+    EXPECT_EQ(sink.events, expected) << failAt.size();
+    const std::vector<LogRecord> logged = book.Records();
+    ASSERT_EQ(logged.size(), failAt.empty() ? 6u : 7u);
+    if (failAt.empty()) continue;
+    const auto [failedAt, code] = *failAt.begin();
+    EXPECT_EQ(TextOfField(logged[failedAt].text),
+              rc::InJapanese(Message(IDS_LOG_EVENT_LOG_FAILED, {std::to_string(code)})));
+  }
+}
+
+// Sopora.ini's EventLog; without it, only a registered source is written.
+TEST_F(DataFilesTest, TheEventLogIsOnWhereTheSettingOrTheRegisteredSourceSays) {
+  const std::tuple<const char*, bool, bool> cases[] = {
+      {nullptr, true, true}, {nullptr, false, false}, {"1", false, true}, {"0", true, false}, {"yes", true, false}};
+  for (const auto& [stored, registered, written] : cases) {
+    FakeIniStore ini;
+    if (stored) ini.texts["EventLog"] = stored;
+    const MonitorSettings settings = ReadMonitorSettings(ini);
+    RecordingEventSink sink;
+    EventLogWriter writer(sink, settings, registered);
+    writer.Write(LOG_INFO, IDS_LOG_STARTED, rc::Japanese());
+    EXPECT_EQ(sink.events.size(), written ? 1u : 0u) << (stored ? stored : "none") << " " << registered;
+  }
 }
 
 TEST_F(DataFilesTest, ExceptionListLoadCases) {

@@ -26,7 +26,7 @@ TEST(SettingsTest, KeysAreReadInTheirFixedOrder) {
   ReadMonitorSettings(ini);
   EXPECT_EQ(ini.reads, (std::vector<std::string>{"CPUBorder", "NETBorder", "DISKBorder", "MAXTime", "Interval",
                                                  "Method", "ResumeReboot", "Retry", "Network", "Disk", "Requests",
-                                                 "Warn", "Language"}));
+                                                 "Warn", "Language", "EventLog"}));
 }
 
 TEST(SettingsTest, RepairTable) {
@@ -121,8 +121,9 @@ TEST(SettingsTest, TheLaterKeysAreReadAsTextAndWrittenOnlyWhereTheyBelong) {
       {"Warn beyond a day", {{"Warn", "99999999999"}}, 0, 86400, std::nullopt, {{"Warn", "86400"}}},
       {"Language as written, even one Sopora does not speak", {{"Language", "fr"}}, 0, 60, std::nullopt,
        {{"Language", "fr"}}},
-      {"all three, in their order", {{"Language", "en"}, {"Warn", "30"}, {"Requests", "1"}}, 1, 30, std::nullopt,
-       {{"Requests", "1"}, {"Warn", "30"}, {"Language", "en"}}},
+      {"EventLog other than 1 is off", {{"EventLog", "on"}}, 0, 60, std::nullopt, {{"EventLog", "0"}}},
+      {"all four, in their order", {{"EventLog", "1"}, {"Language", "en"}, {"Warn", "30"}, {"Requests", "1"}}, 1, 30,
+       std::nullopt, {{"Requests", "1"}, {"Warn", "30"}, {"Language", "en"}, {"EventLog", "1"}}},
   };
   for (const Case& c : cases) {
     FakeIniStore ini;

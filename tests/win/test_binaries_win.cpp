@@ -12,11 +12,13 @@
 #include <cstring>
 #include <cwctype>
 #include <filesystem>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "framework/system_library.h"
+#include "framework/win_handles.h"
 #include "win/support/temp_folder.h"
 
 namespace sopora {
@@ -114,6 +116,54 @@ TEST(BinariesWin, TheProgramLooksUpWhatOlderWindowsLacks) {
   for (const char* missingOnWindows7 : {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}) {
     EXPECT_EQ(std::find(kernel32.begin(), kernel32.end(), missingOnWindows7), kernel32.end()) << missingOnWindows7;
   }
+}
+
+// Event Viewer formats an event from the message table of Sopora.exe,
+// loaded as data, in the viewer's language: every string of the program is
+// there in both languages, its "{0}" as the first insertion string.
+std::wstring FromMessageTable(HMODULE exe, UINT id, LANGID language) {
+  static const wchar_t* const NAMES[] = {L"<0>", L"<1>", L"<2>", L"<3>", L"<4>",
+                                         L"<5>", L"<6>", L"<7>", L"<8>", L"<9>"};
+  DWORD_PTR inserts[std::size(NAMES)];
+  std::ranges::transform(NAMES, inserts, [](const wchar_t* name) { return reinterpret_cast<DWORD_PTR>(name); });
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe, id, language,
+      reinterpret_cast<wchar_t*>(&text), 0, reinterpret_cast<va_list*>(inserts));
+  const UniqueLocalMemory owner(text);
+  std::wstring formatted(text ? text : L"", length);
+  for (std::size_t at; (at = formatted.find(L"\r\n")) != std::wstring::npos;) formatted.erase(at, 1);
+  return length ? formatted : L"<error " + std::to_wstring(GetLastError()) + L">";
+}
+
+TEST(BinariesWin, TheMessageTableSaysEveryStringInBothLanguages) {
+  const HMODULE exe = LoadLibraryExW(Beside(L"Sopora.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  std::vector<UINT> blocks;  // block n holds the strings (n - 1) * 16 ...
+  EnumResourceNamesW(exe, RT_STRING, [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+    reinterpret_cast<std::vector<UINT>*>(found)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+  }, reinterpret_cast<LONG_PTR>(&blocks));
+  const std::wregex PLACEHOLDER(L"\\{(\\d)\\}");
+  int compared = 0;
+  constexpr LANGID JAPANESE = 0x411, ENGLISH_US = 0x409;
+  for (const LANGID language : {JAPANESE, ENGLISH_US}) {
+    for (const UINT block : blocks) {
+      const HRSRC found = FindResourceExW(exe, RT_STRING, MAKEINTRESOURCEW(block), language);
+      ASSERT_NE(found, nullptr) << block;
+      const auto* entry = static_cast<const wchar_t*>(LockResource(LoadResource(exe, found)));
+      for (UINT index = 0; index < 16; ++index, entry += 1 + *entry) {
+        const std::wstring text(entry + 1, *entry);
+        if (text.empty()) continue;
+        const UINT id = (block - 1) * 16 + index;
+        EXPECT_EQ(FromMessageTable(exe, id, language), std::regex_replace(text, PLACEHOLDER, L"<$1>"))
+            << id << " in language " << language;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 150);  // the walk did read the tables
+  FreeLibrary(exe);
 }
 
 std::wstring Lower(std::wstring text) {
