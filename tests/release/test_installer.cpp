@@ -3,7 +3,10 @@
 // Sopora it installed starting from there as at sign-in, the start at
 // sign-in left out, an upgrade while that Sopora runs, the uninstaller the
 // list of apps runs, and the one a user answers to remove the data files;
-// a hook library still held during an upgrade or an uninstall.
+// a hook library still held during an upgrade or an uninstall. And the
+// install for every user: what it registers for the machine, where the data
+// of a Sopora started from it goes, the per-user Sopora that gives way to
+// it, an upgrade while Sopora runs in another session.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -19,31 +22,53 @@ namespace {
 const wchar_t* const RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t* const UNINSTALL_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sopora";
 const wchar_t* const RUNONCE_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t* const EVENT_SOURCE_KEY = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Sopora";
+const wchar_t* const SESSION_MANAGER_KEY = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const wchar_t* const HOOK_CLEANUP = L"SoporaCleanup";
 const LogLine STARTED{0, "Sopora が起動しました"};
 const LogLine ENDED{0, "Sopora を終了します"};
+const LogLine GAVE_WAY{
+    0, "すべてのユーザー用の Sopora がインストールされているため、この Sopora は終了し、サインイン時にも開始しません"};
 const wchar_t* const DATA_FILES[] = {L"Sopora.ini", L"Sopora.dat", L"SoporaWnd.dat"};
 
-std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name) {
+// A text value as it is stored (REG_EXPAND_SZ unexpanded).
+std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name, HKEY root = HKEY_CURRENT_USER) {
   wchar_t value[1024];
   DWORD size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;
 }
 
-std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name) {
+std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name, HKEY root = HKEY_CURRENT_USER) {
   DWORD value = 0, size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;
 }
 
-bool KeyExists(const wchar_t* key) {
+// The files Windows is to move when it next starts: source and target,
+// one after the other ("" for a target: delete).
+std::vector<std::wstring> MovesAtRestart() {
+  std::vector<wchar_t> value(1 << 16);
+  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  std::vector<std::wstring> names;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                   nullptr, value.data(), &size) != ERROR_SUCCESS) {
+    return names;
+  }
+  // Pairs to the end: an empty target is no end of the list.
+  const wchar_t* const end = value.data() + size / sizeof(wchar_t);
+  for (const wchar_t* name = value.data(); name + 1 < end; name += wcslen(name) + 1) names.emplace_back(name);
+  return names;
+}
+
+bool KeyExists(const wchar_t* key, HKEY root = HKEY_CURRENT_USER) {
   HKEY handle;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
   RegCloseKey(handle);
   return true;
 }
@@ -177,42 +202,49 @@ class InstallerE2e : public ::testing::Test {
   const std::filesystem::path& Folder() const { return m_folder.Path(); }
   std::filesystem::path File(const wchar_t* name) const { return m_folder.File(name); }
 
-  long Install(const std::wstring& options = L"") {
+  long Install(const std::wstring& options = L"") { return InstallInto(Folder(), options); }
+  long InstallInto(const std::filesystem::path& folder, const std::wstring& options) {
     const std::filesystem::path installer = WindowsPathOfHostFile(SOPORA_INSTALLER);
     if (!std::filesystem::exists(installer)) {
       ADD_FAILURE() << "no installer " << SOPORA_INSTALLER << ": tools/release.sh makes it";
       return -1;
     }
     // /D= comes last and unquoted, spaces and all.
-    return RunAndWait(L"\"" + installer.native() + L"\" /S " + options + L"/D=" + Folder().native());
+    return RunAndWait(L"\"" + installer.native() + L"\" /S " + options + L"/D=" + folder.native());
   }
 
   // Starts the installed Sopora as Windows does at sign-in, with the Run
-  // value's command line, and waits until its start-up is complete.
-  bool StartAsAtSignIn() {
+  // value's command line (the user's, or the machine's), and waits until its
+  // start-up is complete: its log in `dataFolder` ends with the start-up's.
+  bool StartAsAtSignIn(HKEY root = HKEY_CURRENT_USER, std::optional<std::filesystem::path> dataFolder = {}) {
+    return Start(root) && WaitFor([&] {
+             const std::vector<LogLine> log = LogIn(dataFolder.value_or(Folder()) / L"Sopora.dat");
+             return !WindowsOf(m_sopora.dwProcessId, L"SoporaFrame").empty() && !log.empty() &&
+                    log.back() == STARTUP.back();
+           });
+  }
+  bool Start(HKEY root) {
     ReleaseSopora();
-    std::optional<std::wstring> command = RegText(RUN_KEY, L"Sopora");
+    std::optional<std::wstring> command = RegText(RUN_KEY, L"Sopora", root);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!command || !CreateProcessW(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                     &m_sopora)) {
       return false;
     }
-    return WaitFor([&] {
-      const std::vector<LogLine> log = LogIn(File(L"Sopora.dat"));
-      return !WindowsOf(m_sopora.dwProcessId, L"SoporaFrame").empty() && !log.empty() && log.back() == STARTUP.back();
-    });
+    return true;
   }
   bool SoporaHasEnded() const { return WaitForSingleObject(m_sopora.hProcess, 0) == WAIT_OBJECT_0; }
 
   // Runs the uninstaller as the list of apps does, silently, and waits for
   // it: it goes on from a copy of itself in the temporary folder.
-  void UninstallQuietly() {
-    const std::optional<std::wstring> uninstall = RegText(UNINSTALL_KEY, L"QuietUninstallString");
+  void UninstallQuietly(HKEY root = HKEY_CURRENT_USER) {
+    const std::optional<std::wstring> uninstall = RegText(UNINSTALL_KEY, L"QuietUninstallString", root);
     ASSERT_TRUE(uninstall);
+    const std::filesystem::path folder = RegText(UNINSTALL_KEY, L"InstallLocation", root).value_or(L"");
     ASSERT_EQ(RunAndWait(*uninstall), 0);
-    EXPECT_TRUE(WaitFor(
-        [&] { return !KeyExists(UNINSTALL_KEY) && !std::filesystem::exists(File(L"Help")); }, 60000));
+    EXPECT_TRUE(
+        WaitFor([&] { return !KeyExists(UNINSTALL_KEY, root) && !std::filesystem::exists(folder / L"Help"); }, 60000));
   }
 
   // Runs the uninstaller as a user does: Uninstall on its first page, Yes
@@ -291,8 +323,12 @@ class InstallerE2e : public ::testing::Test {
     m_sopora = {};
   }
 
-  // What an install registers for this user, from an earlier run too.
+  // What an install registers for this user and for the machine, from an
+  // earlier run too.
   static void ForgetInstall() {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, RUN_KEY, L"Sopora");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, EVENT_SOURCE_KEY);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, RUN_KEY, L"Sopora");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, RUNONCE_KEY, HOOK_CLEANUP);
     RegDeleteTreeW(HKEY_CURRENT_USER, UNINSTALL_KEY);
@@ -307,6 +343,11 @@ class InstallerE2e : public ::testing::Test {
   // process still has loaded keeps an earlier run's folder.
   TempFolder m_folder{L"installed " + std::to_wstring(GetCurrentProcessId())};
   TempFolder m_support{L"installer support " + std::to_wstring(GetCurrentProcessId())};
+
+ protected:
+  // The folder of the install for every user (Program Files is the
+  // installer's choice, not the test's).
+  TempFolder m_shared{L"installed for everyone " + std::to_wstring(GetCurrentProcessId())};
   PROCESS_INFORMATION m_sopora{};
 };
 
@@ -455,6 +496,76 @@ TEST_F(InstallerE2e, AHookLibraryStillHeldIsRemovedOnceItIsFree) {
     EXPECT_EQ(movedAside(), 0u);
     EXPECT_EQ(std::filesystem::exists(Folder()), !c.uninstall);
   }
+}
+
+// Installed for every user: the start at sign-in, the entry in the list of
+// apps and the event source are the machine's; the Sopora it starts keeps
+// its data in the user's own folder, not beside itself though it could
+// write there; the uninstaller takes back what the install registered.
+TEST_F(InstallerE2e, TheInstallForEveryUserRegistersForTheMachineAndKeepsDataPerUser) {
+  const std::filesystem::path perUser = PerUserFolder();
+  std::error_code ignored;
+  std::filesystem::remove_all(perUser, ignored);
+  ASSERT_EQ(InstallInto(m_shared.Path(), L"/AllUsers "), 0);
+  const std::wstring program = m_shared.File(L"Sopora.exe").native();
+  EXPECT_EQ(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE), L"\"" + program + L"\"");
+  EXPECT_EQ(RegText(UNINSTALL_KEY, L"InstallLocation", HKEY_LOCAL_MACHINE), m_shared.Path().native());
+  EXPECT_EQ(RegText(EVENT_SOURCE_KEY, L"EventMessageFile", HKEY_LOCAL_MACHINE), program);
+  EXPECT_EQ(RegNumber(EVENT_SOURCE_KEY, L"TypesSupported", HKEY_LOCAL_MACHINE), 7u);
+  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
+  EXPECT_FALSE(KeyExists(UNINSTALL_KEY));
+
+  ASSERT_TRUE(StartAsAtSignIn(HKEY_LOCAL_MACHINE, perUser));
+  for (const wchar_t* name : DATA_FILES) EXPECT_FALSE(std::filesystem::exists(m_shared.File(name))) << name;
+
+  UninstallQuietly(HKEY_LOCAL_MACHINE);
+  EXPECT_TRUE(SoporaHasEnded());
+  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE));
+  EXPECT_FALSE(KeyExists(EVENT_SOURCE_KEY, HKEY_LOCAL_MACHINE));
+  EXPECT_TRUE(std::filesystem::exists(perUser / L"Sopora.dat"));  // the user's, not the machine's
+  std::filesystem::remove_all(perUser, ignored);
+}
+
+// One Sopora a session: the user's own install, started at sign-in beside
+// the one for every user, takes back its start at sign-in, logs why and ends.
+TEST_F(InstallerE2e, APerUserSoporaGivesWayToTheInstallForEveryUser) {
+  ASSERT_EQ(Install(L"/CURRENTUSER "), 0);
+  ASSERT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);
+  ASSERT_TRUE(Start(HKEY_CURRENT_USER));
+  EXPECT_TRUE(WaitFor([&] { return SoporaHasEnded(); }));
+  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
+  const std::vector<LogLine> log = LogIn(File(L"Sopora.dat"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), GAVE_WAY), 1);
+  EXPECT_EQ(std::find(log.begin(), log.end(), STARTED), log.end());
+  UninstallQuietly(HKEY_LOCAL_MACHINE);
+}
+
+// Sopora running in another user's session keeps its program file (here:
+// held open without write sharing, as a running program is): the upgrade
+// leaves the program and its hook library to be replaced together when
+// Windows restarts, and says so with 3010.
+TEST_F(InstallerE2e, AnUpgradeWhileSoporaRunsElsewhereReplacesItAtTheRestart) {
+  ASSERT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);
+  const std::filesystem::path program = m_shared.File(L"Sopora.exe");
+  HANDLE running = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(running, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), static_cast<long>(ERROR_SUCCESS_REBOOT_REQUIRED));
+  CloseHandle(running);
+
+  const std::vector<std::wstring> moves = MovesAtRestart();
+  for (const wchar_t* name : {L"Sopora.exe", L"SoporaHook.dll"}) {
+    const std::wstring target = m_shared.File(name).native();
+    const auto move = std::find_if(moves.begin(), moves.end(),
+                                   [&](const std::wstring& source) { return source.ends_with(target + L".new"); });
+    ASSERT_NE(move, moves.end()) << NarrowCp932(target);
+    ASSERT_NE(move + 1, moves.end());
+    EXPECT_TRUE(move[1].ends_with(target)) << NarrowCp932(move[1]);
+  }
+  // Nothing of the test's for the prefix's next start to move.
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations");
+  EXPECT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);  // nothing held: at once
+  UninstallQuietly(HKEY_LOCAL_MACHINE);
 }
 
 }  // namespace
