@@ -3,10 +3,8 @@
 // Sopora it installed starting from there as at sign-in, the start at
 // sign-in left out, an upgrade while that Sopora runs, the uninstaller the
 // list of apps runs, and the one a user answers to remove the data files;
-// a hook library still held during an upgrade or an uninstall. And the
-// install for every user: what it registers for the machine, where the data
-// of a Sopora started from it goes, the per-user Sopora that gives way to
-// it, an upgrade while Sopora runs in another session.
+// a hook library still held during an upgrade or an uninstall; the install
+// for every user.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -50,20 +48,13 @@ std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name, HKEY roo
   return value;
 }
 
-// The files Windows is to move when it next starts: source and target,
-// one after the other ("" for a target: delete).
-std::vector<std::wstring> MovesAtRestart() {
-  std::vector<wchar_t> value(1 << 16);
+// The files Windows is to move when it next starts, as one text.
+std::wstring MovesAtRestart() {
+  std::wstring value(1 << 16, L'\0');
   DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  std::vector<std::wstring> names;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                   nullptr, value.data(), &size) != ERROR_SUCCESS) {
-    return names;
-  }
-  // Pairs to the end: an empty target is no end of the list.
-  const wchar_t* const end = value.data() + size / sizeof(wchar_t);
-  for (const wchar_t* name = value.data(); name + 1 < end; name += wcslen(name) + 1) names.emplace_back(name);
-  return names;
+  RegGetValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
+               value.data(), &size);
+  return value;
 }
 
 bool KeyExists(const wchar_t* key, HKEY root = HKEY_CURRENT_USER) {
@@ -345,8 +336,6 @@ class InstallerE2e : public ::testing::Test {
   TempFolder m_support{L"installer support " + std::to_wstring(GetCurrentProcessId())};
 
  protected:
-  // The folder of the install for every user (Program Files is the
-  // installer's choice, not the test's).
   TempFolder m_shared{L"installed for everyone " + std::to_wstring(GetCurrentProcessId())};
   PROCESS_INFORMATION m_sopora{};
 };
@@ -498,72 +487,49 @@ TEST_F(InstallerE2e, AHookLibraryStillHeldIsRemovedOnceItIsFree) {
   }
 }
 
-// Installed for every user: the start at sign-in, the entry in the list of
-// apps and the event source are the machine's; the Sopora it starts keeps
-// its data in the user's own folder, not beside itself though it could
-// write there; the uninstaller takes back what the install registered.
-TEST_F(InstallerE2e, TheInstallForEveryUserRegistersForTheMachineAndKeepsDataPerUser) {
+// Installed for every user: the start at sign-in, the list-of-apps entry
+// and the event source are the machine's; the user's own Sopora gives way to
+// it; the shared Sopora keeps the user's data in the user's own folder,
+// though it could write beside itself; the uninstaller takes it all back.
+TEST_F(InstallerE2e, TheInstallForEveryUserIsTheMachinesAndTheDataStayEachUsers) {
   const std::filesystem::path perUser = PerUserFolder();
   std::error_code ignored;
   std::filesystem::remove_all(perUser, ignored);
+  ASSERT_EQ(Install(L"/CurrentUser "), 0);
   ASSERT_EQ(InstallInto(m_shared.Path(), L"/AllUsers "), 0);
   const std::wstring program = m_shared.File(L"Sopora.exe").native();
   EXPECT_EQ(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE), L"\"" + program + L"\"");
   EXPECT_EQ(RegText(UNINSTALL_KEY, L"InstallLocation", HKEY_LOCAL_MACHINE), m_shared.Path().native());
   EXPECT_EQ(RegText(EVENT_SOURCE_KEY, L"EventMessageFile", HKEY_LOCAL_MACHINE), program);
   EXPECT_EQ(RegNumber(EVENT_SOURCE_KEY, L"TypesSupported", HKEY_LOCAL_MACHINE), 7u);
-  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
-  EXPECT_FALSE(KeyExists(UNINSTALL_KEY));
 
-  ASSERT_TRUE(StartAsAtSignIn(HKEY_LOCAL_MACHINE, perUser));
-  for (const wchar_t* name : DATA_FILES) EXPECT_FALSE(std::filesystem::exists(m_shared.File(name))) << name;
-
-  UninstallQuietly(HKEY_LOCAL_MACHINE);
-  EXPECT_TRUE(SoporaHasEnded());
-  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE));
-  EXPECT_FALSE(KeyExists(EVENT_SOURCE_KEY, HKEY_LOCAL_MACHINE));
-  EXPECT_TRUE(std::filesystem::exists(perUser / L"Sopora.dat"));  // the user's, not the machine's
-  std::filesystem::remove_all(perUser, ignored);
-}
-
-// One Sopora a session: the user's own install, started at sign-in beside
-// the one for every user, takes back its start at sign-in, logs why and ends.
-TEST_F(InstallerE2e, APerUserSoporaGivesWayToTheInstallForEveryUser) {
-  ASSERT_EQ(Install(L"/CURRENTUSER "), 0);
-  ASSERT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);
   ASSERT_TRUE(Start(HKEY_CURRENT_USER));
   EXPECT_TRUE(WaitFor([&] { return SoporaHasEnded(); }));
   EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
-  const std::vector<LogLine> log = LogIn(File(L"Sopora.dat"));
-  EXPECT_EQ(std::count(log.begin(), log.end(), GAVE_WAY), 1);
-  EXPECT_EQ(std::find(log.begin(), log.end(), STARTED), log.end());
+  EXPECT_EQ(LogIn(File(L"Sopora.dat")), std::vector<LogLine>{GAVE_WAY});
+
+  ASSERT_TRUE(StartAsAtSignIn(HKEY_LOCAL_MACHINE, perUser));
+  EXPECT_FALSE(std::filesystem::exists(m_shared.File(L"Sopora.dat")));
   UninstallQuietly(HKEY_LOCAL_MACHINE);
+  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE));
+  EXPECT_FALSE(KeyExists(EVENT_SOURCE_KEY, HKEY_LOCAL_MACHINE));
+  EXPECT_TRUE(std::filesystem::exists(perUser / L"Sopora.dat"));
+  std::filesystem::remove_all(perUser, ignored);
 }
 
-// Sopora running in another user's session keeps its program file (here:
-// held open without write sharing, as a running program is): the upgrade
-// leaves the program and its hook library to be replaced together when
-// Windows restarts, and says so with 3010.
+// Sopora running in another user's session keeps its program file (here
+// held without write sharing, as a running program is): the program and its
+// hook library are replaced together when Windows restarts, said by 3010.
 TEST_F(InstallerE2e, AnUpgradeWhileSoporaRunsElsewhereReplacesItAtTheRestart) {
   ASSERT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);
-  const std::filesystem::path program = m_shared.File(L"Sopora.exe");
-  HANDLE running = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(running, INVALID_HANDLE_VALUE);
+  HANDLE running = CreateFileW(m_shared.File(L"Sopora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), static_cast<long>(ERROR_SUCCESS_REBOOT_REQUIRED));
   CloseHandle(running);
-
-  const std::vector<std::wstring> moves = MovesAtRestart();
-  for (const wchar_t* name : {L"Sopora.exe", L"SoporaHook.dll"}) {
-    const std::wstring target = m_shared.File(name).native();
-    const auto move = std::find_if(moves.begin(), moves.end(),
-                                   [&](const std::wstring& source) { return source.ends_with(target + L".new"); });
-    ASSERT_NE(move, moves.end()) << NarrowCp932(target);
-    ASSERT_NE(move + 1, moves.end());
-    EXPECT_TRUE(move[1].ends_with(target)) << NarrowCp932(move[1]);
+  for (const wchar_t* name : {L"Sopora.exe.new", L"SoporaHook.dll.new"}) {
+    EXPECT_NE(MovesAtRestart().find(m_shared.File(name).native()), std::wstring::npos) << NarrowCp932(name);
   }
-  // Nothing of the test's for the prefix's next start to move.
-  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations");
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations");  // not for Wine to do
   EXPECT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);  // nothing held: at once
   UninstallQuietly(HKEY_LOCAL_MACHINE);
 }
