@@ -1,7 +1,7 @@
 #include "app/installation_win.h"
 
 #include <windows.h>
-// after windows.h, which it needs
+// needs windows.h before it
 #include <shellapi.h>
 
 #include <optional>
@@ -12,13 +12,13 @@
 namespace sopora {
 
 namespace {
-constexpr const wchar_t *UNINSTALL_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sopora";
-constexpr const wchar_t *RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const wchar_t *RUN_VALUE = L"Sopora";
+constexpr const wchar_t* UNINSTALL_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sopora";
+constexpr const wchar_t* RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* RUN_VALUE = L"Sopora";
 
 // A text value, environment variables expanded; `view` picks the 64-bit or
 // 32-bit registry of the machine.
-std::optional<std::wstring> RegText(HKEY root, const wchar_t *key, const wchar_t *name, DWORD view = 0) {
+std::optional<std::wstring> RegText(HKEY root, const wchar_t* key, const wchar_t* name, DWORD view = 0) {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return std::nullopt;
   std::wstring value;
@@ -37,9 +37,9 @@ std::optional<std::wstring> RegText(HKEY root, const wchar_t *key, const wchar_t
 
 // Whether two paths name the same file, however each is spelt (letter case,
 // short names, a path through a link).
-bool SameFile(const std::filesystem::path &a, const std::filesystem::path &b) {
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   BY_HANDLE_FILE_INFORMATION info[2]{};
-  const std::filesystem::path *paths[] = {&a, &b};
+  const std::filesystem::path* paths[] = {&a, &b};
   for (int i = 0; i < 2; ++i) {
     const UniqueKernelHandle file =
         FileHandle(CreateFileW(paths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -51,7 +51,7 @@ bool SameFile(const std::filesystem::path &a, const std::filesystem::path &b) {
 }
 }  // namespace
 
-AllUsersInstall FindAllUsersInstall(const std::filesystem::path &program) {
+AllUsersInstall FindAllUsersInstall(const std::filesystem::path& program) {
   AllUsersInstall found = AllUsersInstall::None;
   // The 64-bit and the 32-bit installer each register in their own view.
   for (const DWORD view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
@@ -65,13 +65,13 @@ AllUsersInstall FindAllUsersInstall(const std::filesystem::path &program) {
   return found;
 }
 
-bool RemoveOwnStartAtSignIn(const std::filesystem::path &program) {
+bool RemoveOwnStartAtSignIn(const std::filesystem::path& program) {
   const std::optional<std::wstring> command = RegText(HKEY_CURRENT_USER, RUN_KEY, RUN_VALUE);
   // An empty command line would stand for the running program itself.
   if (!command || command->empty()) return false;
   int count = 0;
   const UniqueLocalMemory arguments(CommandLineToArgvW(command->c_str(), &count));
-  if (!arguments || count < 1 || !SameFile(static_cast<wchar_t **>(arguments.Get())[0], program)) return false;
+  if (!arguments || count < 1 || !SameFile(static_cast<wchar_t**>(arguments.Get())[0], program)) return false;
   return RegDeleteKeyValueW(HKEY_CURRENT_USER, RUN_KEY, RUN_VALUE) == ERROR_SUCCESS;
 }
 

@@ -14,10 +14,10 @@ enum class AllUsersInstall {
                 // portable copy
 };
 
-AllUsersInstall FindAllUsersInstall(const std::filesystem::path &program);
+AllUsersInstall FindAllUsersInstall(const std::filesystem::path& program);
 
 // Removes the signed-in user's start at sign-in when it starts `program`;
 // true when it was removed.
-bool RemoveOwnStartAtSignIn(const std::filesystem::path &program);
+bool RemoveOwnStartAtSignIn(const std::filesystem::path& program);
 
 }  // namespace sopora
