@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Sopora for 64-bit and 32-bit Windows and
 # puts the release into build/release (or the folder given): for each, the
-# portable ZIP and the per-user installer (Sopora-<version>-win64.zip / .exe,
-# -win32.zip / .exe), made by CPack from the builds' install rules, binaries
-# stripped; and the winget manifests of the two installers in winget/.
+# portable ZIP and the installer, per user or for every user
+# (Sopora-<version>-win64.zip / .exe, -win32.zip / .exe), made by CPack from
+# the builds' install rules, binaries stripped; and the winget manifests of
+# the two installers (each in both scopes) in winget/.
 #
 # SOPORA_SIGN_PFX        a PFX file: sign the binaries, installers and
 #                        uninstallers with it (SOPORA_SIGN_PASSWORD its

@@ -77,9 +77,9 @@ set(CPACK_SOPORA_SIGN_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/sign.sh)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SignStaged.cmake)
 
 # The installer is CPack's NSIS generator with the project's own template
-# (NSIS.template.in beside this file): CPack's stock one installs for all
-# users with administrator rights into Program Files, which Sopora cannot
-# write its data files beside; this one installs per user without them.
+# (NSIS.template.in beside this file): CPack's stock one installs only for
+# all users with administrator rights into Program Files; this one installs
+# per user without them by default, or for every user on request.
 set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
 set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS -WX -V2)
 set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/src/res/icons/128_chip.ico)

@@ -2,10 +2,16 @@
 
 #include <commctrl.h>
 
-#include "data/monitor_settings.h"
+#include "app/installation_win.h"
+#include "data/clock_win.h"
+#include "data/data_store.h"
 #include "data/file_system_win.h"
 #include "data/ini_store_win.h"
+#include "data/monitor_settings.h"
+#include "data/notifier_win.h"
+#include "data/operation_log.h"
 #include "framework/ui_language_win.h"
+#include "res/resource.h"
 
 namespace sopora {
 
@@ -14,20 +20,37 @@ bool CSoporaApp::InitInstance() {
                                                      ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  m_mutex.Reset(CreateMutexW(nullptr, TRUE, SINGLE_INSTANCE_MUTEX));
-  // Silently: the running one carries on.
-  if (AnotherInstanceRuns(static_cast<bool>(m_mutex), GetLastError())) return false;
-
-  Win32DataFolders folders;
+  const std::filesystem::path program = ProgramFile().value_or(std::filesystem::path());
+  const AllUsersInstall allUsers = FindAllUsersInstall(program);
+  Win32DataFolders folders(allUsers == AllUsersInstall::ThisProgram);
   const DataFilePaths paths = LocateDataFiles(folders);
   // Before the first window and the first log line, which speak it.
   Win32IniStore ini(paths.iniFile);
   SetUiLanguage(ChooseUiLanguage(ReadLanguageSetting(ini), GetUserDefaultUILanguage()));
+
+  // Before the single-instance check: the shared Sopora may have started
+  // first at this sign-in, and this one's start at sign-in still has to go.
+  if (allUsers == AllUsersInstall::Another) {
+    GiveWayToAllUsersInstall(program, paths);
+    return false;
+  }
+
+  m_mutex.Reset(CreateMutexW(nullptr, TRUE, SINGLE_INSTANCE_MUTEX));
+  // Silently: the running one carries on.
+  if (AnotherInstanceRuns(static_cast<bool>(m_mutex), GetLastError())) return false;
   m_pMainWnd = std::make_unique<CMainFrame>(paths);
   if (!m_pMainWnd->LoadFrame()) return false;
   ShowWindow(m_pMainWnd->m_hWnd, SW_HIDE);
   UpdateWindow(m_pMainWnd->m_hWnd);
   return true;
+}
+
+// One Sopora a session: the one installed for every user starts at every
+// sign-in, so this one no longer does, and says why in its own log.
+void CSoporaApp::GiveWayToAllUsersInstall(const std::filesystem::path& program, const DataFilePaths& paths) {
+  RemoveOwnStartAtSignIn(program);
+  CDataStore store(Win32Files(), Win32MessageBox(), Win32LocalClock(), paths);
+  LogBook(store, Win32LocalClock(), UiText()).AddLog(LOG_INFO, IDS_LOG_INSTALLED_FOR_EVERY_USER);
 }
 
 int CSoporaApp::Run() {

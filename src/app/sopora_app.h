@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "app/main_frame.h"
@@ -23,12 +24,15 @@ constexpr bool AnotherInstanceRuns(bool created, unsigned long lastError) {
 
 class CSoporaApp {
  public:
-  // False when the program should end at once: another instance runs, or
-  // the main window cannot be created.
+  // False when the program should end at once: another instance runs, this
+  // is not the machine's install for every user but there is one, or the
+  // main window cannot be created.
   bool InitInstance();
   int Run();
 
  private:
+  static void GiveWayToAllUsersInstall(const std::filesystem::path& program, const DataFilePaths& paths);
+
   UniqueKernelHandle m_mutex;  // held, and so the name taken, for the whole run
   std::unique_ptr<CMainFrame> m_pMainWnd;
 };

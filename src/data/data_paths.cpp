@@ -24,15 +24,18 @@ DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& progra
 
 DataFilePaths LocateDataFiles(DataFolders& folders) {
   const DataPath program = folders.ProgramFolder().value_or(DataPath());
-  if (program.empty() || folders.CanCreateFilesIn(program)) return DataFilePathsIn(program, program);
+  const bool shared = folders.ProgramFolderIsShared();
+  if (!shared && (program.empty() || folders.CanCreateFilesIn(program))) return DataFilePathsIn(program, program);
 
   const std::optional<DataPath> perUser = folders.PerUserFolder();
   if (!perUser || !folders.CreateFolder(*perUser) || !folders.CanCreateFilesIn(*perUser)) {
-    DataFilePaths besideTheProgram = DataFilePathsIn(program, program);
-    besideTheProgram.writable = false;
-    return besideTheProgram;
+    DataFilePaths readOnly = DataFilePathsIn(shared && perUser ? *perUser : program, program);
+    readOnly.writable = false;
+    return readOnly;
   }
-  for (const char* name : DATA_FILE_NAMES) folders.CopyIfAbsent(Join(program, name), Join(*perUser, name));
+  if (!shared) {
+    for (const char* name : DATA_FILE_NAMES) folders.CopyIfAbsent(Join(program, name), Join(*perUser, name));
+  }
   return DataFilePathsIn(*perUser, program);
 }
 

@@ -36,6 +36,10 @@ class DataFolders {
   virtual ~DataFolders() = default;
   // Folder of the running executable, with its trailing separator.
   virtual std::optional<DataPath> ProgramFolder() = 0;
+  // Whether that folder is the machine's install for every user: then it
+  // holds no user's data, even where it can be written (Program Files with
+  // UAC turned off), and a file found there is nobody's to take over.
+  virtual bool ProgramFolderIsShared() = 0;
   // The user's own folder for Sopora (%LOCALAPPDATA%\Sopora\); it may not
   // exist yet.
   virtual std::optional<DataPath> PerUserFolder() = 0;
@@ -53,6 +57,8 @@ class DataFolders {
 // (unpacked under Program Files, say) in the per-user folder when that can
 // be written, which takes over the files found beside the program the first
 // time it is used. When neither can, beside the program, not writable.
+// Installed for every user: always the per-user folder, taking nothing over
+// (not writable when it cannot be made).
 DataFilePaths LocateDataFiles(DataFolders& folders);
 
 }  // namespace sopora

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "data/messages.h"
+#include "text/messages.h"
 #include "data/monitor_settings.h"
 
 namespace sopora {

@@ -217,18 +217,24 @@ FileSystem& Win32Files() {
   return files;
 }
 
-std::optional<DataPath> Win32DataFolders::ProgramFolder() {
+std::optional<DataPath> ProgramFile() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return std::nullopt;
     if (length < path.size()) {
       path.resize(length);
-      break;
+      return DataPath(path);
     }
     path.resize(path.size() * 2);  // long path: try again with room for it
   }
+}
+
+std::optional<DataPath> Win32DataFolders::ProgramFolder() {
+  const std::optional<DataPath> program = ProgramFile();
+  if (!program) return std::nullopt;
   // Drive and directory, with the trailing backslash; the file name goes.
+  std::wstring path = program->native();
   const std::size_t lastSeparator = path.find_last_of(L"\\/");
   if (lastSeparator == std::wstring::npos) return std::nullopt;
   path.resize(lastSeparator + 1);

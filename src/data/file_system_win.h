@@ -22,12 +22,21 @@ class Win32FileSystem : public FileSystem {
 
 class Win32DataFolders : public DataFolders {
  public:
+  // `shared`: the program runs from the machine's install for every user.
+  explicit Win32DataFolders(bool shared) : m_shared(shared) {}
   std::optional<DataPath> ProgramFolder() override;
+  bool ProgramFolderIsShared() override { return m_shared; }
   std::optional<DataPath> PerUserFolder() override;
   bool CanCreateFilesIn(const DataPath& folder) override;
   bool CreateFolder(const DataPath& folder) override;
   bool CopyIfAbsent(const DataPath& from, const DataPath& to) override;
+
+ private:
+  bool m_shared;
 };
+
+// The running executable's full path.
+std::optional<DataPath> ProgramFile();
 
 // The process-wide file system every store of the program uses; it holds no
 // state of its own.

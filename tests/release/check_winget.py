@@ -2,7 +2,8 @@
 """The winget manifests of a release (tools/release.sh writes them into
 <release>/winget): valid manifests of version 1.12.0, and true to the
 release: its version, both installers with the address they are published
-at and their SHA-256, per-user, silent with /S, and the product code of the
+at and their SHA-256, per user and per machine (elevated) with their switches,
+silent with /S, its exit codes 740 and 3010, and the product code of the
 installer's entry in the list of apps. It first shows that it rejects
 manifests with one fault each.
 
@@ -76,6 +77,7 @@ FIELDS = {
     "InstallerType": (None, {"msix", "msi", "appx", "exe", "zip", "inno", "nullsoft", "wix", "burn", "pwa",
                              "portable", "font"}, None, None),
     "Scope": (None, {"user", "machine"}, None, None),
+    "ElevationRequirement": (None, {"elevationRequired", "elevationProhibited", "elevatesSelf"}, None, None),
     "UpgradeBehavior": (None, {"install", "uninstallPrevious", "deny"}, None, None),
     "Architecture": (None, {"x86", "x64", "arm", "arm64", "neutral"}, None, None),
     "InstallerUrl": (r"^([Hh][Tt][Tt][Pp][Ss]?)://.+$", None, 1, 2048),
@@ -83,6 +85,7 @@ FIELDS = {
     "ProductCode": (None, None, 1, 255),
     "Silent": (None, None, 1, 512),
     "SilentWithProgress": (None, None, 1, 512),
+    "Custom": (None, None, 1, 2048),
     "Publisher": (None, None, 2, 256),
     "PackageName": (None, None, 2, 256),
     "License": (None, None, 3, 512),
@@ -90,6 +93,7 @@ FIELDS = {
     "Description": (None, None, 3, 10000),
     "Moniker": (None, None, 1, 40),
 }
+RETURN_CODE_KNOWN = {"InstallerReturnCode", "ReturnResponse", "ReturnResponseUrl"}
 INSTALL_MODES = {"interactive", "silent", "silentWithProgress"}
 MAX_TAGS, TAG_LENGTH = 16, 40
 
@@ -129,19 +133,24 @@ def schema_problems(name, manifest):
             problems.append(f"{name}: InstallModes {modes}")
         problems += field_problems(f"{name} InstallerSwitches", manifest.get("InstallerSwitches", {}), [],
                                    SWITCHES_KNOWN)
+        for entry in manifest.get("ExpectedReturnCodes", []):
+            problems += field_problems(f"{name} ExpectedReturnCodes", entry, ["InstallerReturnCode", "ReturnResponse"],
+                                       RETURN_CODE_KNOWN)
         installers = manifest.get("Installers") or []
         if not installers:
             problems.append(f"{name}: no Installers")
         for index, installer in enumerate(installers):
             where = f"{name} installer {index}"
             problems += field_problems(where, installer, INSTALLER_REQUIRED, INSTALLER_KNOWN)
+            problems += field_problems(f"{where} InstallerSwitches", installer.get("InstallerSwitches", {}), [],
+                                       SWITCHES_KNOWN)
             # The schema leaves this to winget: the type at the top or in each installer.
             if "InstallerType" not in manifest and "InstallerType" not in installer:
                 problems.append(f"{where}: no InstallerType")
     return problems
 
 
-def release_problems(manifests, release, version, url, product_code):
+def release_problems(manifests, release, version, url, product_code, switches):
     """What these manifests say that is not true of this release."""
     problems = []
     by_type = {m.get("ManifestType"): m for m in manifests.values()}
@@ -161,17 +170,31 @@ def release_problems(manifests, release, version, url, product_code):
         problems.append("there is no en-US locale")
 
     installer = by_type.get("installer", {})
-    expected = {"InstallerType": "nullsoft", "Scope": "user", "ProductCode": product_code}
+    expected = {"InstallerType": "nullsoft", "ProductCode": product_code}
     for field, value in expected.items():
         if installer.get(field) != value:
             problems.append(f"installer: {field} is {installer.get(field)!r}, not {value!r}")
     if installer.get("InstallerSwitches", {}).get("Silent") != "/S":
         problems.append("installer: the silent switch is not /S")
+    # 740 fails (no administrator rights), 3010 succeeds once Windows restarts.
+    responses = {e.get("InstallerReturnCode"): e.get("ReturnResponse") for e in installer.get("ExpectedReturnCodes", [])}
+    if responses.get(3010) != "rebootRequiredToFinish" or 740 not in responses:
+        problems.append(f"installer: the return codes {responses}, not 740 and 3010 (rebootRequiredToFinish)")
+    # Each architecture for the signed-in user and for the machine, each
+    # with the switch the installer takes for it; the machine's elevated.
+    scopes = {"user": ("/CURRENTUSER", None), "machine": ("/ALLUSERS", "elevationRequired")}
     architectures = {"x64": "win64", "x86": "win32"}
-    listed = [i.get("Architecture") for i in installer.get("Installers", [])]
-    if sorted(listed) != sorted(architectures):
-        problems.append(f"installer: architectures {listed}, not {sorted(architectures)}")
+    listed = sorted((i.get("Architecture"), i.get("Scope")) for i in installer.get("Installers", []))
+    wanted = sorted((arch, scope) for arch in architectures for scope in scopes)
+    if listed != wanted:
+        problems.append(f"installer: installers {listed}, not {wanted}")
     for entry in installer.get("Installers", []):
+        switch, elevation = scopes.get(entry.get("Scope"), (None, None))
+        if entry.get("InstallerSwitches", {}).get("Custom") != switch or switch not in switches:
+            problems.append(f"installer: the {entry.get('Scope')} installer's switch is not {switch}, or the "
+                            f"installer does not take it")
+        if entry.get("ElevationRequirement") != elevation:
+            problems.append(f"installer: the {entry.get('Scope')} installer's elevation is not {elevation}")
         package = f"Sopora-{version}-{architectures.get(entry.get('Architecture'), '?')}.exe"
         if entry.get("InstallerUrl") != f"{url}/{package}":
             problems.append(f"installer: {entry.get('InstallerUrl')} is not {url}/{package}")
@@ -182,9 +205,9 @@ def release_problems(manifests, release, version, url, product_code):
     return problems
 
 
-def problems(manifests, release, version, url, product_code):
+def problems(manifests, release, version, url, product_code, switches):
     found = [p for name, m in manifests.items() for p in schema_problems(name, m)]
-    return found + release_problems(manifests, release, version, url, product_code)
+    return found + release_problems(manifests, release, version, url, product_code, switches)
 
 
 def one_fault_each(manifests, identifier):
@@ -198,11 +221,15 @@ def one_fault_each(manifests, identifier):
     yield "an identifier without a publisher", changed("", lambda m: m.update(PackageIdentifier="Sopora"))
     yield "an older manifest version", changed("locale.en-US.", lambda m: m.update(ManifestVersion="1.10.0"))
     yield "too long a description", changed("locale.en-US.", lambda m: m.update(ShortDescription="x" * 257))
-    yield "another scope", changed("installer.", lambda m: m.update(Scope="machine"))
+    yield "no machine scope", changed("installer.", lambda m: [i.update(Scope="user") for i in m["Installers"]])
+    yield "the machine's switch left out", changed("installer.", lambda m: [
+        i.pop("InstallerSwitches") for i in m["Installers"] if i.get("Scope") == "machine"])
+    yield "3010 as a failure", changed("installer.", lambda m: m.update(ExpectedReturnCodes=[
+        {"InstallerReturnCode": 740, "ReturnResponse": "custom"},
+        {"InstallerReturnCode": 3010, "ReturnResponse": "contactSupport"}]))
     yield "no silent switch", changed("installer.", lambda m: m.pop("InstallerSwitches"))
     yield "the installers' hashes swapped", changed("installer.", lambda m: m.update(Installers=[
-        dict(m["Installers"][0], InstallerSha256=m["Installers"][1]["InstallerSha256"]),
-        dict(m["Installers"][1], InstallerSha256=m["Installers"][0]["InstallerSha256"])]))
+        dict(i, InstallerSha256=m["Installers"][-1 - n]["InstallerSha256"]) for n, i in enumerate(m["Installers"])]))
     yield "one architecture only", changed("installer.", lambda m: m["Installers"].pop())
     yield "another download folder", changed("installer.", lambda m: m["Installers"][0].update(
         InstallerUrl=m["Installers"][0]["InstallerUrl"].replace("/Sopora-", "/old/Sopora-")))
@@ -210,18 +237,19 @@ def one_fault_each(manifests, identifier):
 
 def main():
     release, version, url, template = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
-    key = re.search(r'!define UNINSTALL_KEY ".*\\([^\\"]+)"', pathlib.Path(template).read_text(encoding="utf-8"))
-    product_code = key.group(1)
+    script = pathlib.Path(template).read_text(encoding="utf-8")
+    product_code = re.search(r'!define UNINSTALL_KEY ".*\\([^\\"]+)"', script).group(1)
+    switches = set(re.findall(r'\$\{GetOptions\} \S+ "(/[A-Z]+)"', script))
     folder = release / "winget"
     manifests = {path.name: yaml.safe_load(path.read_text(encoding="utf-8")) for path in folder.glob("*.yaml")}
     identifier = next((m["PackageIdentifier"] for m in manifests.values() if m.get("ManifestType") == "version"), "")
 
     status = 0
     for fault, faulty in one_fault_each(manifests, identifier):
-        if not problems(faulty, release, version, url, product_code):
+        if not problems(faulty, release, version, url, product_code, switches):
             print(f"FAIL: the check does not find {fault}", file=sys.stderr)
             status = 1
-    found = problems(manifests, release, version, url, product_code)
+    found = problems(manifests, release, version, url, product_code, switches)
     for problem in found:
         print(f"FAIL: {problem}", file=sys.stderr)
     if found:

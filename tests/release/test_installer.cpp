@@ -3,7 +3,8 @@
 // Sopora it installed starting from there as at sign-in, the start at
 // sign-in left out, an upgrade while that Sopora runs, the uninstaller the
 // list of apps runs, and the one a user answers to remove the data files;
-// a hook library still held during an upgrade or an uninstall.
+// a hook library still held during an upgrade or an uninstall; the install
+// for every user.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -19,31 +20,46 @@ namespace {
 const wchar_t* const RUN_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t* const UNINSTALL_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sopora";
 const wchar_t* const RUNONCE_KEY = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t* const EVENT_SOURCE_KEY = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Sopora";
+const wchar_t* const SESSION_MANAGER_KEY = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const wchar_t* const HOOK_CLEANUP = L"SoporaCleanup";
 const LogLine STARTED{0, "Sopora が起動しました"};
 const LogLine ENDED{0, "Sopora を終了します"};
+const LogLine GAVE_WAY{
+    0, "すべてのユーザー用の Sopora がインストールされているため、この Sopora は終了し、サインイン時にも開始しません"};
 const wchar_t* const DATA_FILES[] = {L"Sopora.ini", L"Sopora.dat", L"SoporaWnd.dat"};
 
-std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name) {
+// A text value as it is stored (REG_EXPAND_SZ unexpanded).
+std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name, HKEY root = HKEY_CURRENT_USER) {
   wchar_t value[1024];
   DWORD size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;
 }
 
-std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name) {
+std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name, HKEY root = HKEY_CURRENT_USER) {
   DWORD value = 0, size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;
 }
 
-bool KeyExists(const wchar_t* key) {
+// The files Windows is to move when it next starts, as one text.
+std::wstring MovesAtRestart() {
+  std::wstring value(1 << 16, L'\0');
+  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  RegGetValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
+               value.data(), &size);
+  return value;
+}
+
+bool KeyExists(const wchar_t* key, HKEY root = HKEY_CURRENT_USER) {
   HKEY handle;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
   RegCloseKey(handle);
   return true;
 }
@@ -177,42 +193,49 @@ class InstallerE2e : public ::testing::Test {
   const std::filesystem::path& Folder() const { return m_folder.Path(); }
   std::filesystem::path File(const wchar_t* name) const { return m_folder.File(name); }
 
-  long Install(const std::wstring& options = L"") {
+  long Install(const std::wstring& options = L"") { return InstallInto(Folder(), options); }
+  long InstallInto(const std::filesystem::path& folder, const std::wstring& options) {
     const std::filesystem::path installer = WindowsPathOfHostFile(SOPORA_INSTALLER);
     if (!std::filesystem::exists(installer)) {
       ADD_FAILURE() << "no installer " << SOPORA_INSTALLER << ": tools/release.sh makes it";
       return -1;
     }
     // /D= comes last and unquoted, spaces and all.
-    return RunAndWait(L"\"" + installer.native() + L"\" /S " + options + L"/D=" + Folder().native());
+    return RunAndWait(L"\"" + installer.native() + L"\" /S " + options + L"/D=" + folder.native());
   }
 
   // Starts the installed Sopora as Windows does at sign-in, with the Run
-  // value's command line, and waits until its start-up is complete.
-  bool StartAsAtSignIn() {
+  // value's command line (the user's, or the machine's), and waits until its
+  // start-up is complete: its log in `dataFolder` ends with the start-up's.
+  bool StartAsAtSignIn(HKEY root = HKEY_CURRENT_USER, std::optional<std::filesystem::path> dataFolder = {}) {
+    return Start(root) && WaitFor([&] {
+             const std::vector<LogLine> log = LogIn(dataFolder.value_or(Folder()) / L"Sopora.dat");
+             return !WindowsOf(m_sopora.dwProcessId, L"SoporaFrame").empty() && !log.empty() &&
+                    log.back() == STARTUP.back();
+           });
+  }
+  bool Start(HKEY root) {
     ReleaseSopora();
-    std::optional<std::wstring> command = RegText(RUN_KEY, L"Sopora");
+    std::optional<std::wstring> command = RegText(RUN_KEY, L"Sopora", root);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!command || !CreateProcessW(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                     &m_sopora)) {
       return false;
     }
-    return WaitFor([&] {
-      const std::vector<LogLine> log = LogIn(File(L"Sopora.dat"));
-      return !WindowsOf(m_sopora.dwProcessId, L"SoporaFrame").empty() && !log.empty() && log.back() == STARTUP.back();
-    });
+    return true;
   }
   bool SoporaHasEnded() const { return WaitForSingleObject(m_sopora.hProcess, 0) == WAIT_OBJECT_0; }
 
   // Runs the uninstaller as the list of apps does, silently, and waits for
   // it: it goes on from a copy of itself in the temporary folder.
-  void UninstallQuietly() {
-    const std::optional<std::wstring> uninstall = RegText(UNINSTALL_KEY, L"QuietUninstallString");
+  void UninstallQuietly(HKEY root = HKEY_CURRENT_USER) {
+    const std::optional<std::wstring> uninstall = RegText(UNINSTALL_KEY, L"QuietUninstallString", root);
     ASSERT_TRUE(uninstall);
+    const std::filesystem::path folder = RegText(UNINSTALL_KEY, L"InstallLocation", root).value_or(L"");
     ASSERT_EQ(RunAndWait(*uninstall), 0);
-    EXPECT_TRUE(WaitFor(
-        [&] { return !KeyExists(UNINSTALL_KEY) && !std::filesystem::exists(File(L"Help")); }, 60000));
+    EXPECT_TRUE(
+        WaitFor([&] { return !KeyExists(UNINSTALL_KEY, root) && !std::filesystem::exists(folder / L"Help"); }, 60000));
   }
 
   // Runs the uninstaller as a user does: Uninstall on its first page, Yes
@@ -291,8 +314,12 @@ class InstallerE2e : public ::testing::Test {
     m_sopora = {};
   }
 
-  // What an install registers for this user, from an earlier run too.
+  // What an install registers for this user and for the machine, from an
+  // earlier run too.
   static void ForgetInstall() {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, RUN_KEY, L"Sopora");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, EVENT_SOURCE_KEY);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, RUN_KEY, L"Sopora");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, RUNONCE_KEY, HOOK_CLEANUP);
     RegDeleteTreeW(HKEY_CURRENT_USER, UNINSTALL_KEY);
@@ -307,6 +334,9 @@ class InstallerE2e : public ::testing::Test {
   // process still has loaded keeps an earlier run's folder.
   TempFolder m_folder{L"installed " + std::to_wstring(GetCurrentProcessId())};
   TempFolder m_support{L"installer support " + std::to_wstring(GetCurrentProcessId())};
+
+ protected:
+  TempFolder m_shared{L"installed for everyone " + std::to_wstring(GetCurrentProcessId())};
   PROCESS_INFORMATION m_sopora{};
 };
 
@@ -455,6 +485,53 @@ TEST_F(InstallerE2e, AHookLibraryStillHeldIsRemovedOnceItIsFree) {
     EXPECT_EQ(movedAside(), 0u);
     EXPECT_EQ(std::filesystem::exists(Folder()), !c.uninstall);
   }
+}
+
+// Installed for every user: the start at sign-in, the list-of-apps entry
+// and the event source are the machine's; the user's own Sopora gives way to
+// it; the shared Sopora keeps the user's data in the user's own folder,
+// though it could write beside itself; the uninstaller takes it all back.
+TEST_F(InstallerE2e, TheInstallForEveryUserIsTheMachinesAndTheDataStayEachUsers) {
+  const std::filesystem::path perUser = PerUserFolder();
+  std::error_code ignored;
+  std::filesystem::remove_all(perUser, ignored);
+  ASSERT_EQ(Install(L"/CurrentUser "), 0);
+  ASSERT_EQ(InstallInto(m_shared.Path(), L"/AllUsers "), 0);
+  const std::wstring program = m_shared.File(L"Sopora.exe").native();
+  EXPECT_EQ(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE), L"\"" + program + L"\"");
+  EXPECT_EQ(RegText(UNINSTALL_KEY, L"InstallLocation", HKEY_LOCAL_MACHINE), m_shared.Path().native());
+  EXPECT_EQ(RegText(EVENT_SOURCE_KEY, L"EventMessageFile", HKEY_LOCAL_MACHINE), program);
+  EXPECT_EQ(RegNumber(EVENT_SOURCE_KEY, L"TypesSupported", HKEY_LOCAL_MACHINE), 7u);
+
+  ASSERT_TRUE(Start(HKEY_CURRENT_USER));
+  EXPECT_TRUE(WaitFor([&] { return SoporaHasEnded(); }));
+  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
+  EXPECT_EQ(LogIn(File(L"Sopora.dat")), std::vector<LogLine>{GAVE_WAY});
+
+  ASSERT_TRUE(StartAsAtSignIn(HKEY_LOCAL_MACHINE, perUser));
+  EXPECT_FALSE(std::filesystem::exists(m_shared.File(L"Sopora.dat")));
+  UninstallQuietly(HKEY_LOCAL_MACHINE);
+  EXPECT_FALSE(RegText(RUN_KEY, L"Sopora", HKEY_LOCAL_MACHINE));
+  EXPECT_FALSE(KeyExists(EVENT_SOURCE_KEY, HKEY_LOCAL_MACHINE));
+  EXPECT_TRUE(std::filesystem::exists(perUser / L"Sopora.dat"));
+  std::filesystem::remove_all(perUser, ignored);
+}
+
+// Sopora running in another user's session keeps its program file (here
+// held without write sharing, as a running program is): the program and its
+// hook library are replaced together when Windows restarts, said by 3010.
+TEST_F(InstallerE2e, AnUpgradeWhileSoporaRunsElsewhereReplacesItAtTheRestart) {
+  ASSERT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);
+  HANDLE running = CreateFileW(m_shared.File(L"Sopora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), static_cast<long>(ERROR_SUCCESS_REBOOT_REQUIRED));
+  CloseHandle(running);
+  for (const wchar_t* name : {L"Sopora.exe.new", L"SoporaHook.dll.new"}) {
+    EXPECT_NE(MovesAtRestart().find(m_shared.File(name).native()), std::wstring::npos) << NarrowCp932(name);
+  }
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, L"PendingFileRenameOperations");  // not for Wine to do
+  EXPECT_EQ(InstallInto(m_shared.Path(), L"/ALLUSERS /NORUN "), 0);  // nothing held: at once
+  UninstallQuietly(HKEY_LOCAL_MACHINE);
 }
 
 }  // namespace

@@ -664,9 +664,11 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     bool programWritable = true;
     bool perUserCanBeMade = true;
     bool perUserWritable = true;
+    bool shared = false;
     std::vector<std::string> besideProgram;  // readable files there
     std::vector<std::string> copied;
     std::optional<DataPath> ProgramFolder() override { return program; }
+    bool ProgramFolderIsShared() override { return shared; }
     std::optional<DataPath> PerUserFolder() override { return DataPath("C:\\Users\\ユーザー\\AppData\\Local\\Sopora\\"); }
     bool CanCreateFilesIn(const DataPath& folder) override {
       return folder == program ? programWritable : perUserWritable;
@@ -692,6 +694,7 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     std::vector<std::string> copied;
     bool perUserWritable = true;
     bool dataWritable = true;
+    bool installedForEveryUser = false;
   };
   const Case cases[] = {
       {"a folder of one's own", DataPath("C:\\Tools\\Sopora\\"), true, true, "C:\\Tools\\Sopora\\",
@@ -705,6 +708,11 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
       {"a per-user folder that cannot be written", DataPath("C:\\Program Files\\Sopora\\"), false, true,
        "C:\\Program Files\\Sopora\\", "C:\\Program Files\\Sopora\\", {}, false, false},
       {"unknown program folder: the current one", std::nullopt, false, true, "", "", {}},
+      // Program Files written with UAC off: still each user's own folder.
+      {"installed for every user, a writable folder", DataPath("C:\\Program Files\\Sopora\\"), true, true, perUser,
+       "C:\\Program Files\\Sopora\\", {}, true, true, true},
+      {"installed for every user, no per-user folder", DataPath("C:\\Program Files\\Sopora\\"), true, false,
+       perUser, "C:\\Program Files\\Sopora\\", {}, true, false, true},
   };
   for (const Case& c : cases) {
     Folders folders;
@@ -712,6 +720,7 @@ TEST(DataLocationTest, TheFilesLiveBesideTheProgramWhenItsFolderCanBeWritten) {
     folders.programWritable = c.writable;
     folders.perUserCanBeMade = c.perUserCanBeMade;
     folders.perUserWritable = c.perUserWritable;
+    folders.shared = c.installedForEveryUser;
     folders.besideProgram = {"Sopora.ini", "SoporaWnd.dat"};
     const DataFilePaths paths = LocateDataFiles(folders);
     EXPECT_EQ(paths.iniFile.string(), c.dataFolder + "Sopora.ini") << c.name;
