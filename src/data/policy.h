@@ -20,12 +20,11 @@ enum class PolicyScope { Machine, User };
 
 // The one value named so under the scope's policy key.
 class PolicySource {
-public:
+ public:
   virtual ~PolicySource() = default;
   // None when it is not set; a value of a type Sopora reads neither as a
   // number nor as text comes as an empty text, so that it is reported.
-  virtual std::optional<SettingValue> ReadValue(PolicyScope scope,
-                                                const char *name) = 0;
+  virtual std::optional<SettingValue> ReadValue(PolicyScope scope, const char *name) = 0;
 };
 
 // Two switches only a policy holds: whether the user may pause Sopora and
@@ -34,8 +33,8 @@ inline constexpr const char *ALLOW_PAUSE_VALUE = "AllowPause";
 inline constexpr const char *ALLOW_EXIT_VALUE = "AllowExit";
 
 struct Policy {
-  std::vector<std::string> managedKeys; // the keys of Sopora.ini a policy sets
-  MonitorSettings values; // their values, repaired; the rest unused
+  std::vector<std::string> managedKeys;  // the keys of Sopora.ini a policy sets
+  MonitorSettings values;                // their values, repaired; the rest unused
   bool allowPause = true;
   bool allowExit = true;
 
@@ -50,20 +49,17 @@ std::vector<std::string> PolicyValueNames();
 // to be repaired is logged once, and again only when it changes, however
 // often the policy is read.
 class PolicyReader {
-public:
-  PolicyReader(PolicySource &source, OperationLog &log)
-      : m_source(source), m_log(log) {}
+ public:
+  PolicyReader(PolicySource &source, OperationLog &log) : m_source(source), m_log(log) {}
   Policy Read();
 
-private:
+ private:
   std::optional<SettingValue> ReadValue(const char *name);
-  void Report(const char *name, const SettingValue &given,
-              const Message &message);
+  void Report(const char *name, const SettingValue &given, const Message &message);
 
   PolicySource &m_source;
   OperationLog &m_log;
-  std::map<std::string, SettingValue>
-      m_reported; // the unusable values last logged, by name
+  std::map<std::string, SettingValue> m_reported;  // the unusable values last logged, by name
 };
 
 // The settings in effect: the user's own, with the policy's values in place
@@ -72,7 +68,6 @@ MonitorSettings ApplyPolicy(const MonitorSettings &user, const Policy &policy);
 
 // Takes what the user changed of the keys the policy leaves to them into
 // their own settings, the ones Sopora.ini keeps.
-void KeepUserValues(const MonitorSettings &edited, const Policy &policy,
-                    MonitorSettings &user);
+void KeepUserValues(const MonitorSettings &edited, const Policy &policy, MonitorSettings &user);
 
-} // namespace sopora
+}  // namespace sopora

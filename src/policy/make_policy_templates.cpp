@@ -15,8 +15,7 @@ int main(int argc, char **argv) {
   const std::filesystem::path folder = argv[1];
   const sopora::PolicyTemplates templates = sopora::MakePolicyTemplates();
   for (const auto &[file, text] :
-       {std::pair{"Sopora.admx", &templates.admx},
-        std::pair{"en-US/Sopora.adml", &templates.englishAdml},
+       {std::pair{"Sopora.admx", &templates.admx}, std::pair{"en-US/Sopora.adml", &templates.englishAdml},
         std::pair{"ja-JP/Sopora.adml", &templates.japaneseAdml}}) {
     const std::filesystem::path path = folder / file;
     std::filesystem::create_directories(path.parent_path());

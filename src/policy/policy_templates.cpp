@@ -15,17 +15,15 @@ namespace {
 
 // The narrow literals of the program are Shift JIS; the templates' texts
 // are written as UTF-8 literals and copied byte for byte.
-std::string Utf8(std::u8string_view text) {
-  return {reinterpret_cast<const char *>(text.data()), text.size()};
-}
+std::string Utf8(std::u8string_view text) { return {reinterpret_cast<const char *>(text.data()), text.size()}; }
 
 enum Language { ENGLISH, JAPANESE };
 
 struct PolicyText {
   const char *key;
-  std::array<std::u8string_view, 2> name;    // the policy's title
-  std::array<std::u8string_view, 2> explain; // what it does
-  std::array<std::u8string_view, 2> label;   // beside its field, if it has one
+  std::array<std::u8string_view, 2> name;     // the policy's title
+  std::array<std::u8string_view, 2> explain;  // what it does
+  std::array<std::u8string_view, 2> label;    // beside its field, if it has one
 };
 
 // One entry a value name; a key added to Sopora.ini without one here still
@@ -59,8 +57,7 @@ constexpr PolicyText POLICY_TEXTS[] = {
      {u8"Minutes", u8"分"}},
     {"Interval",
      {u8"Measuring interval", u8"計測間隔"},
-     {u8"Seconds between two measurements of the load.",
-      u8"負荷を計測する間隔 (秒) です。"},
+     {u8"Seconds between two measurements of the load.", u8"負荷を計測する間隔 (秒) です。"},
      {u8"Seconds", u8"秒"}},
     {"Method",
      {u8"Power-saving state", u8"省電力状態"},
@@ -77,8 +74,7 @@ constexpr PolicyText POLICY_TEXTS[] = {
       u8"は再起動までの秒読みを表示します (ユーザーは取り消せます)。"},
      {}},
     {"Retry",
-     {u8"Restart the count before power saving",
-      u8"省電力移行時にカウンタリセット"},
+     {u8"Restart the count before power saving", u8"省電力移行時にカウンタリセット"},
      {u8"Enabled: the low-load count starts again when the PC goes into "
       u8"standby or hibernation, so an unsuccessful "
       u8"attempt is tried again after another low-load time.",
@@ -146,11 +142,8 @@ constexpr PolicyText POLICY_TEXTS[] = {
 };
 
 constexpr std::array<std::u8string_view, 2> METHOD_ITEMS[] = {
-    {u8"Standby", u8"スタンバイ"},
-    {u8"Hibernation", u8"休止状態"},
-    {u8"Shutdown", u8"シャットダウン"}};
-static_assert(std::size(METHOD_ITEMS) == std::size(METHOD_NAMES),
-              "one item a method of the settings dialog");
+    {u8"Standby", u8"スタンバイ"}, {u8"Hibernation", u8"休止状態"}, {u8"Shutdown", u8"シャットダウン"}};
+static_assert(std::size(METHOD_ITEMS) == std::size(METHOD_NAMES), "one item a method of the settings dialog");
 
 enum class Element { Decimal, Choice, OnOff, Text };
 
@@ -160,28 +153,23 @@ struct TemplatePolicy {
   std::int32_t fallback = 0;
   std::int32_t lowest = 0;
   std::int32_t highest = 0;
-  bool inIni = true; // a key of Sopora.ini, whose value the policy replaces
+  bool inIni = true;  // a key of Sopora.ini, whose value the policy replaces
 };
 
 // Each key as the settings dialog offers it, or as its repair bounds it.
 std::vector<TemplatePolicy> TemplatePolicies() {
   std::vector<TemplatePolicy> policies;
   for (const SettingKeyInfo &key : SettingKeyInfos()) {
-    TemplatePolicy policy{key.name, Element::Decimal, key.fallback,
-                          std::max(key.lowest, 0), key.highest};
-    if (key.kind == SettingKind::Text)
-      policy.element = Element::Text;
-    if (key.kind == SettingKind::Switch)
-      policy.element = Element::OnOff;
+    TemplatePolicy policy{key.name, Element::Decimal, key.fallback, std::max(key.lowest, 0), key.highest};
+    if (key.kind == SettingKind::Text) policy.element = Element::Text;
+    if (key.kind == SettingKind::Switch) policy.element = Element::OnOff;
     if (const DialogField *field = FindDialogField(key.name)) {
-      constexpr Element AS_ELEMENT[] = {Element::Decimal, Element::Choice,
-                                        Element::OnOff};
+      constexpr Element AS_ELEMENT[] = {Element::Decimal, Element::Choice, Element::OnOff};
       policy.element = AS_ELEMENT[static_cast<int>(field->kind)];
       policy.lowest = field->lowest;
       policy.highest = field->highest;
     }
-    policy.fallback =
-        std::clamp(policy.fallback, policy.lowest, policy.highest);
+    policy.fallback = std::clamp(policy.fallback, policy.lowest, policy.highest);
     policies.push_back(policy);
   }
   for (const char *name : {ALLOW_PAUSE_VALUE, ALLOW_EXIT_VALUE})
@@ -211,76 +199,63 @@ std::string Escape(std::string_view text) {
   return escaped;
 }
 
-constexpr const char *NAMESPACE =
-    "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
+constexpr const char *NAMESPACE = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
 constexpr const char *EOL = "\r\n";
 
 std::string Admx() {
-  std::string x =
-      std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>") + EOL;
-  x += std::string("<policyDefinitions revision=\"1.0\" schemaVersion=\"1.0\" "
-                   "xmlns=\"") +
+  std::string x = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>") + EOL;
+  x += std::string(
+           "<policyDefinitions revision=\"1.0\" schemaVersion=\"1.0\" "
+           "xmlns=\"") +
        NAMESPACE + "\">" + EOL;
   x += std::string("  <policyNamespaces>") + EOL;
-  x += std::string("    <target prefix=\"sopora\" "
-                   "namespace=\"Sopora.Policies.Sopora\" />") +
+  x += std::string(
+           "    <target prefix=\"sopora\" "
+           "namespace=\"Sopora.Policies.Sopora\" />") +
        EOL;
   x += std::string("  </policyNamespaces>") + EOL;
   x += std::string("  <resources minRequiredRevision=\"1.0\" />") + EOL;
   x += std::string("  <supportedOn>") + EOL + "    <definitions>" + EOL;
-  x += std::string("      <definition name=\"SUPPORTED_Sopora\" "
-                   "displayName=\"$(string.SUPPORTED_Sopora)\" />") +
+  x += std::string(
+           "      <definition name=\"SUPPORTED_Sopora\" "
+           "displayName=\"$(string.SUPPORTED_Sopora)\" />") +
        EOL;
   x += std::string("    </definitions>") + EOL + "  </supportedOn>" + EOL;
   x += std::string("  <categories>") + EOL;
-  x +=
-      std::string(
-          "    <category name=\"Sopora\" displayName=\"$(string.Sopora)\" />") +
-      EOL;
+  x += std::string("    <category name=\"Sopora\" displayName=\"$(string.Sopora)\" />") + EOL;
   x += std::string("  </categories>") + EOL + "  <policies>" + EOL;
   for (const TemplatePolicy &p : TemplatePolicies()) {
     const bool hasElement = p.element != Element::OnOff;
-    x +=
-        "    <policy name=\"" + p.name +
-        "\" class=\"Both\" displayName=\"$(string." + p.name +
-        ")\" explainText=\"$(string." + p.name + "_Help)\"" +
-        (hasElement ? " presentation=\"$(presentation." + p.name + ")\"" : "") +
-        " key=\"Software\\Policies\\Sopora\"" +
-        (hasElement ? "" : " valueName=\"" + p.name + "\"") + ">" + EOL;
+    x += "    <policy name=\"" + p.name + "\" class=\"Both\" displayName=\"$(string." + p.name +
+         ")\" explainText=\"$(string." + p.name + "_Help)\"" +
+         (hasElement ? " presentation=\"$(presentation." + p.name + ")\"" : "") +
+         " key=\"Software\\Policies\\Sopora\"" + (hasElement ? "" : " valueName=\"" + p.name + "\"") + ">" + EOL;
     x += std::string("      <parentCategory ref=\"Sopora\" />") + EOL;
     x += std::string("      <supportedOn ref=\"SUPPORTED_Sopora\" />") + EOL;
     switch (p.element) {
-    case Element::OnOff:
-      x += std::string(
-               "      <enabledValue><decimal value=\"1\" /></enabledValue>") +
-           EOL;
-      x += std::string(
-               "      <disabledValue><decimal value=\"0\" /></disabledValue>") +
-           EOL;
-      break;
-    case Element::Decimal:
-      x += "      <elements>" + std::string(EOL) + "        <decimal id=\"" +
-           p.name + "\" valueName=\"" + p.name +
-           "\" required=\"true\" minValue=\"" + std::to_string(p.lowest) +
-           "\" maxValue=\"" + std::to_string(p.highest) + "\" />" + EOL +
-           "      </elements>" + EOL;
-      break;
-    case Element::Choice:
-      x += "      <elements>" + std::string(EOL) + "        <enum id=\"" +
-           p.name + "\" valueName=\"" + p.name + "\" required=\"true\">" + EOL;
-      for (std::int32_t value = p.lowest; value <= p.highest; ++value) {
-        const std::string item = p.name + "_" + std::to_string(value);
-        x += "          <item displayName=\"$(string." + item +
-             ")\"><value><decimal value=\"" + std::to_string(value) +
-             "\" /></value></item>" + EOL;
-      }
-      x += "        </enum>" + std::string(EOL) + "      </elements>" + EOL;
-      break;
-    case Element::Text:
-      x += "      <elements>" + std::string(EOL) + "        <text id=\"" +
-           p.name + "\" valueName=\"" + p.name + "\" />" + EOL +
-           "      </elements>" + EOL;
-      break;
+      case Element::OnOff:
+        x += std::string("      <enabledValue><decimal value=\"1\" /></enabledValue>") + EOL;
+        x += std::string("      <disabledValue><decimal value=\"0\" /></disabledValue>") + EOL;
+        break;
+      case Element::Decimal:
+        x += "      <elements>" + std::string(EOL) + "        <decimal id=\"" + p.name + "\" valueName=\"" + p.name +
+             "\" required=\"true\" minValue=\"" + std::to_string(p.lowest) + "\" maxValue=\"" +
+             std::to_string(p.highest) + "\" />" + EOL + "      </elements>" + EOL;
+        break;
+      case Element::Choice:
+        x += "      <elements>" + std::string(EOL) + "        <enum id=\"" + p.name + "\" valueName=\"" + p.name +
+             "\" required=\"true\">" + EOL;
+        for (std::int32_t value = p.lowest; value <= p.highest; ++value) {
+          const std::string item = p.name + "_" + std::to_string(value);
+          x += "          <item displayName=\"$(string." + item + ")\"><value><decimal value=\"" +
+               std::to_string(value) + "\" /></value></item>" + EOL;
+        }
+        x += "        </enum>" + std::string(EOL) + "      </elements>" + EOL;
+        break;
+      case Element::Text:
+        x += "      <elements>" + std::string(EOL) + "        <text id=\"" + p.name + "\" valueName=\"" + p.name +
+             "\" />" + EOL + "      </elements>" + EOL;
+        break;
     }
     x += std::string("    </policy>") + EOL;
   }
@@ -294,75 +269,57 @@ std::string StringEntry(const std::string &id, const std::string &text) {
 
 std::string Adml(Language language) {
   const bool english = language == ENGLISH;
-  std::string x =
-      std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>") + EOL;
-  x += std::string("<policyDefinitionResources revision=\"1.0\" "
-                   "schemaVersion=\"1.0\" xmlns=\"") +
+  std::string x = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>") + EOL;
+  x += std::string(
+           "<policyDefinitionResources revision=\"1.0\" "
+           "schemaVersion=\"1.0\" xmlns=\"") +
        NAMESPACE + "\">" + EOL;
   x += std::string("  <displayName>Sopora</displayName>") + EOL;
   x += "  <description>" +
-       Utf8(english ? u8"Sopora's settings, set by the organisation."
-                    : u8"組織が設定する Sopora の設定です。") +
+       Utf8(english ? u8"Sopora's settings, set by the organisation." : u8"組織が設定する Sopora の設定です。") +
        "</description>" + EOL;
   x += std::string("  <resources>") + EOL + "    <stringTable>" + EOL;
   x += StringEntry("Sopora", "Sopora");
-  x += StringEntry("SUPPORTED_Sopora", Utf8(english ? u8"Sopora 2.2 or later"
-                                                    : u8"Sopora 2.2 以降"));
+  x += StringEntry("SUPPORTED_Sopora", Utf8(english ? u8"Sopora 2.2 or later" : u8"Sopora 2.2 以降"));
   std::string presentations;
   for (const TemplatePolicy &p : TemplatePolicies()) {
     const PolicyText *text = TextOf(p.name);
-    const std::string fallbackName =
-        Utf8(english ? u8"Sopora.ini setting " : u8"Sopora.ini の設定 ") +
-        p.name;
+    const std::string fallbackName = Utf8(english ? u8"Sopora.ini setting " : u8"Sopora.ini の設定 ") + p.name;
     x += StringEntry(p.name, text ? Utf8(text->name[language]) : fallbackName);
-    const std::u8string_view replacesIni =
-        english ? u8" Sopora.ini's value of this name is then not used."
-                : u8"このとき Sopora.ini の同じ名前の値は使いません。";
-    x += StringEntry(p.name + "_Help",
-                     (text ? Utf8(text->explain[language]) : fallbackName) +
-                         (p.inIni ? Utf8(replacesIni) : std::string()));
+    const std::u8string_view replacesIni = english ? u8" Sopora.ini's value of this name is then not used."
+                                                   : u8"このとき Sopora.ini の同じ名前の値は使いません。";
+    x += StringEntry(p.name + "_Help", (text ? Utf8(text->explain[language]) : fallbackName) +
+                                           (p.inIni ? Utf8(replacesIni) : std::string()));
     if (p.element == Element::Choice) {
       for (std::int32_t value = p.lowest; value <= p.highest; ++value) {
-        x += StringEntry(p.name + "_" + std::to_string(value),
-                         Utf8(METHOD_ITEMS[value][language]));
+        x += StringEntry(p.name + "_" + std::to_string(value), Utf8(METHOD_ITEMS[value][language]));
       }
     }
-    if (p.element == Element::OnOff)
-      continue;
-    const std::string label = Escape(text && !text->label[language].empty()
-                                         ? Utf8(text->label[language])
-                                         : p.name);
+    if (p.element == Element::OnOff) continue;
+    const std::string label = Escape(text && !text->label[language].empty() ? Utf8(text->label[language]) : p.name);
     presentations += "      <presentation id=\"" + p.name + "\">" + EOL;
     switch (p.element) {
-    case Element::Decimal:
-      presentations += "        <decimalTextBox refId=\"" + p.name +
-                       "\" defaultValue=\"" + std::to_string(p.fallback) +
-                       "\">" + label + "</decimalTextBox>" + EOL;
-      break;
-    case Element::Choice:
-      presentations += "        <dropdownList refId=\"" + p.name +
-                       "\" noSort=\"true\" defaultItem=\"" +
-                       std::to_string(p.fallback - p.lowest) + "\">" + label +
-                       "</dropdownList>" + EOL;
-      break;
-    default:
-      presentations += "        <textBox refId=\"" + p.name + "\"><label>" +
-                       label + "</label></textBox>" + EOL;
-      break;
+      case Element::Decimal:
+        presentations += "        <decimalTextBox refId=\"" + p.name + "\" defaultValue=\"" +
+                         std::to_string(p.fallback) + "\">" + label + "</decimalTextBox>" + EOL;
+        break;
+      case Element::Choice:
+        presentations += "        <dropdownList refId=\"" + p.name + "\" noSort=\"true\" defaultItem=\"" +
+                         std::to_string(p.fallback - p.lowest) + "\">" + label + "</dropdownList>" + EOL;
+        break;
+      default:
+        presentations += "        <textBox refId=\"" + p.name + "\"><label>" + label + "</label></textBox>" + EOL;
+        break;
     }
     presentations += std::string("      </presentation>") + EOL;
   }
-  x += std::string("    </stringTable>") + EOL + "    <presentationTable>" +
-       EOL + presentations;
-  x += std::string("    </presentationTable>") + EOL + "  </resources>" + EOL +
-       "</policyDefinitionResources>" + EOL;
+  x += std::string("    </stringTable>") + EOL + "    <presentationTable>" + EOL + presentations;
+  x += std::string("    </presentationTable>") + EOL + "  </resources>" + EOL + "</policyDefinitionResources>" + EOL;
   return x;
 }
 
-} // namespace
+}  // namespace
 
-PolicyTemplates MakePolicyTemplates() {
-  return {Admx(), Adml(ENGLISH), Adml(JAPANESE)};
-}
+PolicyTemplates MakePolicyTemplates() { return {Admx(), Adml(ENGLISH), Adml(JAPANESE)}; }
 
-} // namespace sopora
+}  // namespace sopora

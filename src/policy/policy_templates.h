@@ -9,12 +9,12 @@
 namespace sopora {
 
 struct PolicyTemplates {
-  std::string admx;         // policy/Sopora.admx
-  std::string englishAdml;  // policy/en-US/Sopora.adml
-  std::string japaneseAdml; // policy/ja-JP/Sopora.adml
+  std::string admx;          // policy/Sopora.admx
+  std::string englishAdml;   // policy/en-US/Sopora.adml
+  std::string japaneseAdml;  // policy/ja-JP/Sopora.adml
 };
 
 // UTF-8 XML, lines ending in CR LF as Windows' own templates.
 PolicyTemplates MakePolicyTemplates();
 
-} // namespace sopora
+}  // namespace sopora

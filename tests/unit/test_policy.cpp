@@ -17,10 +17,9 @@ namespace {
 using Values = std::map<std::string, SettingValue>;
 
 class FakePolicySource : public PolicySource {
-public:
+ public:
   Values machine, user;
-  std::optional<SettingValue> ReadValue(PolicyScope scope,
-                                        const char *name) override {
+  std::optional<SettingValue> ReadValue(PolicyScope scope, const char *name) override {
     const Values &values = scope == PolicyScope::Machine ? machine : user;
     const auto found = values.find(name);
     return found == values.end() ? std::nullopt : std::optional(found->second);
@@ -37,7 +36,7 @@ TEST(PolicyTest, ValuesInEffect) {
     std::vector<MessageId> logged;
   };
   const Case cases[] = {
-      {{}, {}, {}, 4, 30, 1, "en", true, true, {}}, // no policy: the user's own
+      {{}, {}, {}, 4, 30, 1, "en", true, true, {}},  // no policy: the user's own
       {{{"Interval", 7}},
        {{"Interval", 9}, {"CPUBorder", 50}},
        {"CPUBorder", "Interval"},
@@ -48,16 +47,7 @@ TEST(PolicyTest, ValuesInEffect) {
        true,
        true,
        {}},
-      {{},
-       {{"Language", std::string("ja")}, {"AllowPause", 0}},
-       {"Language"},
-       4,
-       30,
-       1,
-       "ja",
-       false,
-       true,
-       {}},
+      {{}, {{"Language", std::string("ja")}, {"AllowPause", 0}}, {"Language"}, 4, 30, 1, "ja", false, true, {}},
       // Repaired as Sopora.ini's values are: above the limit cut, below it the
       // default.
       {{{"Interval", 5000}, {"CPUBorder", 0}},
@@ -70,20 +60,9 @@ TEST(PolicyTest, ValuesInEffect) {
        true,
        true,
        {IDS_LOG_POLICY_REPAIRED, IDS_LOG_POLICY_REPAIRED}},
-      {{{"Requests", 2}},
-       {},
-       {"Requests"},
-       4,
-       30,
-       0,
-       "en",
-       true,
-       true,
-       {IDS_LOG_POLICY_REPAIRED}},
+      {{{"Requests", 2}}, {}, {"Requests"}, 4, 30, 0, "en", true, true, {IDS_LOG_POLICY_REPAIRED}},
       // A value of the wrong type sets nothing.
-      {{{"Interval", std::string("5")},
-        {"Language", 1},
-        {"AllowExit", std::string("0")}},
+      {{{"Interval", std::string("5")}, {"Language", 1}, {"AllowExit", std::string("0")}},
        {},
        {},
        4,
@@ -92,22 +71,11 @@ TEST(PolicyTest, ValuesInEffect) {
        "en",
        true,
        true,
-       {IDS_LOG_POLICY_WRONG_TYPE, IDS_LOG_POLICY_WRONG_TYPE,
-        IDS_LOG_POLICY_WRONG_TYPE}},
-      {{{"AllowExit", 0}, {"AllowPause", 1}},
-       {{"AllowPause", 0}},
-       {},
-       4,
-       30,
-       1,
-       "en",
-       true,
-       false,
-       {}},
+       {IDS_LOG_POLICY_WRONG_TYPE, IDS_LOG_POLICY_WRONG_TYPE, IDS_LOG_POLICY_WRONG_TYPE}},
+      {{{"AllowExit", 0}, {"AllowPause", 1}}, {{"AllowPause", 0}}, {}, 4, 30, 1, "en", true, false, {}},
   };
   MonitorSettings user;
-  user.Interval = 4, user.CPUBorder = 30, user.Requests = 1,
-  user.Language = "en";
+  user.Interval = 4, user.CPUBorder = 30, user.Requests = 1, user.Language = "en";
   for (const Case &c : cases) {
     FakePolicySource source;
     source.machine = c.machine, source.user = c.user;
@@ -124,8 +92,7 @@ TEST(PolicyTest, ValuesInEffect) {
     EXPECT_EQ(policy.allowPause, c.allowPause);
     EXPECT_EQ(policy.allowExit, c.allowExit);
     std::vector<MessageId> logged;
-    for (const auto &[kind, id] : log.lines)
-      logged.push_back(id);
+    for (const auto &[kind, id] : log.lines) logged.push_back(id);
     EXPECT_EQ(logged, c.logged);
   }
 }
@@ -136,8 +103,7 @@ TEST(PolicyTest, UnusableValueLoggedOncePerValue) {
   FakePolicySource source;
   RecordingLog log;
   PolicyReader reader(source, log);
-  const std::pair<std::int32_t, std::size_t> steps[] = {
-      {0, 1}, {0, 1}, {-5, 2}, {-5, 2}, {3, 2}, {-5, 3}};
+  const std::pair<std::int32_t, std::size_t> steps[] = {{0, 1}, {0, 1}, {-5, 2}, {-5, 2}, {3, 2}, {-5, 3}};
   for (const auto &[interval, linesSoFar] : steps) {
     source.machine["Interval"] = interval;
     reader.Read();
@@ -155,7 +121,7 @@ TEST(PolicyTest, SaveKeepsTheUsersOwnValue) {
   MonitorSettings user;
   user.MAXTime = 10, user.Interval = 2;
   MonitorSettings edited = ApplyPolicy(user, policy);
-  edited.Interval = 8; // what the dialog changed
+  edited.Interval = 8;  // what the dialog changed
   KeepUserValues(edited, policy, user);
   EXPECT_EQ(user.MAXTime, 10);
   EXPECT_EQ(user.Interval, 8);
@@ -163,8 +129,7 @@ TEST(PolicyTest, SaveKeepsTheUsersOwnValue) {
 }
 
 std::string ReadFile(const std::string &relativePath) {
-  std::ifstream in(std::string(SOPORA_SOURCE_DIR) + "/" + relativePath,
-                   std::ios::binary);
+  std::ifstream in(std::string(SOPORA_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -184,23 +149,18 @@ TEST(PolicyTemplatesTest, ValueNamesAndRangesAreTheProgramsOwn) {
   const std::vector<std::string> read = PolicyValueNames();
   std::set<std::string> offered;
   static const std::regex VALUE_NAME(R"re(valueName="(\w+)")re");
-  for (std::sregex_iterator it(admx.begin(), admx.end(), VALUE_NAME), end;
-       it != end; ++it) {
-    EXPECT_TRUE(std::ranges::find(read, (*it)[1].str()) != read.end())
-        << (*it)[1];
+  for (std::sregex_iterator it(admx.begin(), admx.end(), VALUE_NAME), end; it != end; ++it) {
+    EXPECT_TRUE(std::ranges::find(read, (*it)[1].str()) != read.end()) << (*it)[1];
     offered.insert((*it)[1]);
   }
-  EXPECT_EQ(offered.size(), read.size()); // every one Sopora reads is offered
+  EXPECT_EQ(offered.size(), read.size());  // every one Sopora reads is offered
   for (const DialogField &field : DIALOG_FIELDS) {
-    if (field.kind != DialogFieldKind::Spin)
-      continue;
-    const std::regex range("valueName=\"" + std::string(field.key) +
-                           "\" required=\"true\" minValue=\"" +
-                           std::to_string(field.lowest) + "\" maxValue=\"" +
-                           std::to_string(field.highest) + "\"");
+    if (field.kind != DialogFieldKind::Spin) continue;
+    const std::regex range("valueName=\"" + std::string(field.key) + "\" required=\"true\" minValue=\"" +
+                           std::to_string(field.lowest) + "\" maxValue=\"" + std::to_string(field.highest) + "\"");
     EXPECT_TRUE(std::regex_search(admx, range)) << field.key;
   }
 }
 
-} // namespace
-} // namespace sopora
+}  // namespace
+}  // namespace sopora
