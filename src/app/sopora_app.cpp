@@ -5,6 +5,7 @@
 #include "data/monitor_settings.h"
 #include "data/file_system_win.h"
 #include "data/ini_store_win.h"
+#include "data/policy_source_win.h"
 #include "framework/ui_language_win.h"
 
 namespace sopora {
@@ -22,7 +23,14 @@ bool CSoporaApp::InitInstance() {
   const DataFilePaths paths = LocateDataFiles(folders);
   // Before the first window and the first log line, which speak it.
   Win32IniStore ini(paths.iniFile);
-  SetUiLanguage(ChooseUiLanguage(ReadLanguageSetting(ini), GetUserDefaultUILanguage()));
+  MonitorSettings language;
+  language.Language = ReadLanguageSetting(ini);
+  struct : OperationLog {
+    void AddLog(std::int32_t, const Message&) override {}  // the main window's reading logs what is wrong
+  } unlogged;
+  Win32PolicySource policySource;
+  language = ApplyPolicy(language, PolicyReader(policySource, unlogged).Read());
+  SetUiLanguage(ChooseUiLanguage(language.Language, GetUserDefaultUILanguage()));
   m_pMainWnd = std::make_unique<CMainFrame>(paths);
   if (!m_pMainWnd->LoadFrame()) return false;
   ShowWindow(m_pMainWnd->m_hWnd, SW_HIDE);
