@@ -24,13 +24,13 @@ class PolicySource {
   virtual ~PolicySource() = default;
   // None when it is not set; a value of a type Sopora reads neither as a
   // number nor as text comes as an empty text, so that it is reported.
-  virtual std::optional<SettingValue> ReadValue(PolicyScope scope, const char *name) = 0;
+  virtual std::optional<SettingValue> ReadValue(PolicyScope scope, const char* name) = 0;
 };
 
 // Two switches only a policy holds: whether the user may pause Sopora and
 // end it from the tray (0 forbids).
-inline constexpr const char *ALLOW_PAUSE_VALUE = "AllowPause";
-inline constexpr const char *ALLOW_EXIT_VALUE = "AllowExit";
+inline constexpr const char* ALLOW_PAUSE_VALUE = "AllowPause";
+inline constexpr const char* ALLOW_EXIT_VALUE = "AllowExit";
 
 struct Policy {
   std::vector<std::string> managedKeys;  // the keys of Sopora.ini a policy sets
@@ -39,7 +39,7 @@ struct Policy {
   bool allowExit = true;
 
   bool Manages(std::string_view key) const;
-  bool operator==(const Policy &) const = default;
+  bool operator==(const Policy&) const = default;
 };
 
 // Every value name Sopora reads under the policy keys.
@@ -50,24 +50,24 @@ std::vector<std::string> PolicyValueNames();
 // often the policy is read.
 class PolicyReader {
  public:
-  PolicyReader(PolicySource &source, OperationLog &log) : m_source(source), m_log(log) {}
+  PolicyReader(PolicySource& source, OperationLog& log) : m_source(source), m_log(log) {}
   Policy Read();
 
  private:
-  std::optional<SettingValue> ReadValue(const char *name);
-  void Report(const char *name, const SettingValue &given, const Message &message);
+  std::optional<SettingValue> ReadValue(const char* name);
+  void Report(const char* name, const SettingValue& given, const Message& message);
 
-  PolicySource &m_source;
-  OperationLog &m_log;
+  PolicySource& m_source;
+  OperationLog& m_log;
   std::map<std::string, SettingValue> m_reported;  // the unusable values last logged, by name
 };
 
 // The settings in effect: the user's own, with the policy's values in place
 // of theirs.
-MonitorSettings ApplyPolicy(const MonitorSettings &user, const Policy &policy);
+MonitorSettings ApplyPolicy(const MonitorSettings& user, const Policy& policy);
 
 // Takes what the user changed of the keys the policy leaves to them into
 // their own settings, the ones Sopora.ini keeps.
-void KeepUserValues(const MonitorSettings &edited, const Policy &policy, MonitorSettings &user);
+void KeepUserValues(const MonitorSettings& edited, const Policy& policy, MonitorSettings& user);
 
 }  // namespace sopora

@@ -9,7 +9,7 @@
 namespace sopora {
 
 namespace {
-constexpr const wchar_t *SOPORA_POLICY_KEY = L"SOFTWARE\\Policies\\Sopora";
+constexpr const wchar_t* SOPORA_POLICY_KEY = L"SOFTWARE\\Policies\\Sopora";
 constexpr REGSAM VIEW_64 = KEY_WOW64_64KEY;
 
 HKEY RootOf(PolicyScope scope) { return scope == PolicyScope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
@@ -19,14 +19,14 @@ struct KeyCloser {
 };
 
 // The text of a REG_SZ as stored, which need not end with a null.
-std::string TextOf(const wchar_t *data, DWORD bytes) {
+std::string TextOf(const wchar_t* data, DWORD bytes) {
   std::wstring_view text(data, bytes / sizeof(wchar_t));
   if (const std::size_t end = text.find(L'\0'); end != std::wstring_view::npos) text = text.substr(0, end);
   return NarrowCp932(text);
 }
 }  // namespace
 
-std::optional<SettingValue> Win32PolicySource::ReadValue(PolicyScope scope, const char *name) {
+std::optional<SettingValue> Win32PolicySource::ReadValue(PolicyScope scope, const char* name) {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(RootOf(scope), SOPORA_POLICY_KEY, 0, KEY_QUERY_VALUE | VIEW_64, &opened) != ERROR_SUCCESS) {
     return std::nullopt;
@@ -37,7 +37,7 @@ std::optional<SettingValue> Win32PolicySource::ReadValue(PolicyScope scope, cons
   DWORD type = 0;
   DWORD bytes = sizeof data;
   const LONG status =
-      RegQueryValueExW(key.get(), WidenCp932(name).c_str(), nullptr, &type, reinterpret_cast<BYTE *>(data), &bytes);
+      RegQueryValueExW(key.get(), WidenCp932(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes);
   if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
   if (status != ERROR_SUCCESS) return std::string();
   if (type == REG_DWORD && bytes == sizeof(DWORD)) {
@@ -50,7 +50,7 @@ std::optional<SettingValue> Win32PolicySource::ReadValue(PolicyScope scope, cons
 }
 
 PolicyChangeWatch::~PolicyChangeWatch() {
-  for (Watched &watched : m_watched) {
+  for (Watched& watched : m_watched) {
     // Waits for a callback under way, so none runs after this.
     if (watched.wait) UnregisterWaitEx(watched.wait, INVALID_HANDLE_VALUE);
     if (watched.key) RegCloseKey(watched.key);
@@ -61,11 +61,11 @@ void PolicyChangeWatch::Start(HWND window, UINT message) {
   m_window = window;
   m_message = message;
   for (std::size_t at = 0; at < m_watched.size(); ++at) {
-    Watched &watched = m_watched[at];
+    Watched& watched = m_watched[at];
     const HKEY root = at == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     // Windows always has the Policies key; should it be missing, the
     // software key above it is watched instead.
-    for (const wchar_t *path : {L"SOFTWARE\\Policies", L"SOFTWARE"}) {
+    for (const wchar_t* path : {L"SOFTWARE\\Policies", L"SOFTWARE"}) {
       if (RegOpenKeyExW(root, path, 0, KEY_NOTIFY | VIEW_64, &watched.key) == ERROR_SUCCESS) break;
       watched.key = nullptr;
     }
@@ -78,14 +78,14 @@ void PolicyChangeWatch::Start(HWND window, UINT message) {
 
 void PolicyChangeWatch::Rearm() {
   constexpr DWORD CHANGES = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-  for (Watched &watched : m_watched) {
+  for (Watched& watched : m_watched) {
     if (watched.key && watched.wait) RegNotifyChangeKeyValue(watched.key, TRUE, CHANGES, watched.changed.Get(), TRUE);
   }
 }
 
 // On a thread of the pool: only tells the window.
-void CALLBACK PolicyChangeWatch::OnChanged(void *context, BOOLEAN) {
-  const auto *watch = static_cast<const PolicyChangeWatch *>(context);
+void CALLBACK PolicyChangeWatch::OnChanged(void* context, BOOLEAN) {
+  const auto* watch = static_cast<const PolicyChangeWatch*>(context);
   PostMessageW(watch->m_window, watch->m_message, 0, 0);
 }
 

@@ -15,7 +15,7 @@ namespace sopora {
 // Policy writes there whichever build of Sopora runs.
 class Win32PolicySource : public PolicySource {
  public:
-  std::optional<SettingValue> ReadValue(PolicyScope scope, const char *name) override;
+  std::optional<SettingValue> ReadValue(PolicyScope scope, const char* name) override;
 };
 
 // Posts `message` to the window whenever anything under SOFTWARE\Policies
@@ -28,8 +28,8 @@ class PolicyChangeWatch {
  public:
   PolicyChangeWatch() = default;
   ~PolicyChangeWatch();
-  PolicyChangeWatch(const PolicyChangeWatch &) = delete;
-  PolicyChangeWatch &operator=(const PolicyChangeWatch &) = delete;
+  PolicyChangeWatch(const PolicyChangeWatch&) = delete;
+  PolicyChangeWatch& operator=(const PolicyChangeWatch&) = delete;
 
   void Start(HWND window, UINT message);
   void Rearm();
@@ -40,7 +40,7 @@ class PolicyChangeWatch {
     UniqueKernelHandle changed;  // auto-reset: signalled once a change
     HANDLE wait = nullptr;
   };
-  static void CALLBACK OnChanged(void *context, BOOLEAN timedOut);
+  static void CALLBACK OnChanged(void* context, BOOLEAN timedOut);
 
   HWND m_window = nullptr;
   UINT m_message = 0;

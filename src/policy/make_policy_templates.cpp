@@ -7,14 +7,14 @@
 
 #include "policy/policy_templates.h"
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 2) {
     std::cerr << "usage: make_policy_templates <folder>\n";
     return 2;
   }
   const std::filesystem::path folder = argv[1];
   const sopora::PolicyTemplates templates = sopora::MakePolicyTemplates();
-  for (const auto &[file, text] :
+  for (const auto& [file, text] :
        {std::pair{"Sopora.admx", &templates.admx}, std::pair{"en-US/Sopora.adml", &templates.englishAdml},
         std::pair{"ja-JP/Sopora.adml", &templates.japaneseAdml}}) {
     const std::filesystem::path path = folder / file;

@@ -15,12 +15,12 @@ namespace {
 
 // The narrow literals of the program are Shift JIS; the templates' texts
 // are written as UTF-8 literals and copied byte for byte.
-std::string Utf8(std::u8string_view text) { return {reinterpret_cast<const char *>(text.data()), text.size()}; }
+std::string Utf8(std::u8string_view text) { return {reinterpret_cast<const char*>(text.data()), text.size()}; }
 
 enum Language { ENGLISH, JAPANESE };
 
 struct PolicyText {
-  const char *key;
+  const char* key;
   std::array<std::u8string_view, 2> name;     // the policy's title
   std::array<std::u8string_view, 2> explain;  // what it does
   std::array<std::u8string_view, 2> label;    // beside its field, if it has one
@@ -159,11 +159,11 @@ struct TemplatePolicy {
 // Each key as the settings dialog offers it, or as its repair bounds it.
 std::vector<TemplatePolicy> TemplatePolicies() {
   std::vector<TemplatePolicy> policies;
-  for (const SettingKeyInfo &key : SettingKeyInfos()) {
+  for (const SettingKeyInfo& key : SettingKeyInfos()) {
     TemplatePolicy policy{key.name, Element::Decimal, key.fallback, std::max(key.lowest, 0), key.highest};
     if (key.kind == SettingKind::Text) policy.element = Element::Text;
     if (key.kind == SettingKind::Switch) policy.element = Element::OnOff;
-    if (const DialogField *field = FindDialogField(key.name)) {
+    if (const DialogField* field = FindDialogField(key.name)) {
       constexpr Element AS_ELEMENT[] = {Element::Decimal, Element::Choice, Element::OnOff};
       policy.element = AS_ELEMENT[static_cast<int>(field->kind)];
       policy.lowest = field->lowest;
@@ -172,12 +172,12 @@ std::vector<TemplatePolicy> TemplatePolicies() {
     policy.fallback = std::clamp(policy.fallback, policy.lowest, policy.highest);
     policies.push_back(policy);
   }
-  for (const char *name : {ALLOW_PAUSE_VALUE, ALLOW_EXIT_VALUE})
+  for (const char* name : {ALLOW_PAUSE_VALUE, ALLOW_EXIT_VALUE})
     policies.push_back({name, Element::OnOff, 0, 0, 1, false});
   return policies;
 }
 
-const PolicyText *TextOf(std::string_view name) {
+const PolicyText* TextOf(std::string_view name) {
   const auto found = std::ranges::find(POLICY_TEXTS, name, &PolicyText::key);
   return found == std::end(POLICY_TEXTS) ? nullptr : found;
 }
@@ -199,8 +199,8 @@ std::string Escape(std::string_view text) {
   return escaped;
 }
 
-constexpr const char *NAMESPACE = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
-constexpr const char *EOL = "\r\n";
+constexpr const char* NAMESPACE = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
+constexpr const char* EOL = "\r\n";
 
 std::string Admx() {
   std::string x = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>") + EOL;
@@ -224,7 +224,7 @@ std::string Admx() {
   x += std::string("  <categories>") + EOL;
   x += std::string("    <category name=\"Sopora\" displayName=\"$(string.Sopora)\" />") + EOL;
   x += std::string("  </categories>") + EOL + "  <policies>" + EOL;
-  for (const TemplatePolicy &p : TemplatePolicies()) {
+  for (const TemplatePolicy& p : TemplatePolicies()) {
     const bool hasElement = p.element != Element::OnOff;
     x += "    <policy name=\"" + p.name + "\" class=\"Both\" displayName=\"$(string." + p.name +
          ")\" explainText=\"$(string." + p.name + "_Help)\"" +
@@ -263,7 +263,7 @@ std::string Admx() {
   return x;
 }
 
-std::string StringEntry(const std::string &id, const std::string &text) {
+std::string StringEntry(const std::string& id, const std::string& text) {
   return "      <string id=\"" + id + "\">" + Escape(text) + "</string>" + EOL;
 }
 
@@ -282,8 +282,8 @@ std::string Adml(Language language) {
   x += StringEntry("Sopora", "Sopora");
   x += StringEntry("SUPPORTED_Sopora", Utf8(english ? u8"Sopora 2.2 or later" : u8"Sopora 2.2 以降"));
   std::string presentations;
-  for (const TemplatePolicy &p : TemplatePolicies()) {
-    const PolicyText *text = TextOf(p.name);
+  for (const TemplatePolicy& p : TemplatePolicies()) {
+    const PolicyText* text = TextOf(p.name);
     const std::string fallbackName = Utf8(english ? u8"Sopora.ini setting " : u8"Sopora.ini の設定 ") + p.name;
     x += StringEntry(p.name, text ? Utf8(text->name[language]) : fallbackName);
     const std::u8string_view replacesIni = english ? u8" Sopora.ini's value of this name is then not used."
