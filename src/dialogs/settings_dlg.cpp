@@ -203,7 +203,8 @@ void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
   const auto method = static_cast<std::int32_t>(item.itemID);
   const std::wstring text = field ? UiString(METHOD_NAMES[method]) : UiMessage(MethodListText(method, unavailable));
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : unavailable ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+  const bool grey = unavailable || (item.itemState & ODS_DISABLED) != 0;  // also when a policy sets the method
+  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : grey ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
   RECT textRect = item.rcItem;
   textRect.left += 2;
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &textRect,
