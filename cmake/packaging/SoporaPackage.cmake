@@ -58,6 +58,11 @@ endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/Readme.txt.in ${PROJECT_BINARY_DIR}/Readme.txt @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${PROJECT_BINARY_DIR}/Readme.txt DESTINATION .)
 
+# The administrative templates, laid out as Windows' own PolicyDefinitions
+# folder, so an administrator copies its contents there (or into the
+# domain's central store) as they are.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/policy/ DESTINATION PolicyDefinitions)
+
 set(CPACK_PACKAGE_NAME Sopora)
 set(CPACK_PACKAGE_VENDOR "Sopora Project")
 set(CPACK_PACKAGE_VERSION ${SOPORA_PACKAGE_VERSION})

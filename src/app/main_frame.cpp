@@ -20,6 +20,7 @@ const UINT g_uTaskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
 
 namespace {
 constexpr const wchar_t* FRAME_CLASS = L"SoporaFrame";
+constexpr UINT WM_POLICY_CHANGED = WM_APP + 0x22;
 
 // The help page beside the program, with whatever the user's shell opens
 // pages with; a missing page or viewer shows the shell's own message, if any.
@@ -49,6 +50,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_dataStore(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_paths),
       m_eventLog(m_eventSource, m_settings, IsEventSourceRegistered()),
       m_log(m_dataStore, Win32LocalClock(), UiText()),
+      m_policyReader(m_policySource, m_log),
       m_dlgLog(m_log),
       m_failureLog(m_log),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows, m_log),
@@ -59,7 +61,7 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_userInput(m_lastInput, m_monitor),
       m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray),
       m_tray(m_log),
-      m_dlgSettings(m_settings, m_monitor, *this, m_paths),
+      m_dlgSettings(m_settings, m_policy, m_monitor, *this, m_paths),
       m_monitor(m_settings, IdleMonitorServices{*this,
                                                 m_sampler,
                                                 m_exceptions,
@@ -146,6 +148,14 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_POWERBROADCAST:
       return m_power.OnPowerBroadcast(wParam);
+    case WM_POLICY_CHANGED:
+      m_policyWatch.Rearm();  // before reading, so no change in between is missed
+      OnPolicyChanged();
+      return 0;
+    case WM_SETTINGCHANGE:
+      // Group Policy's word that it has applied a policy.
+      if (lParam && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0) OnPolicyChanged();
+      break;
     default:
       break;
   }
@@ -184,19 +194,48 @@ int CMainFrame::OnCreate() {
   }
   m_log.AddLog(LOG_INFO, IDS_LOG_STARTED);
   m_tray.AddTrayIcon(m_hWnd);
+  m_policyWatch.Start(m_hWnd, WM_POLICY_CHANGED);
   m_power.WarnIfMethodUnavailable();  // after the usual lines, the first the user reads
   return 0;
 }
 
-void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
+void CMainFrame::LoadSettings() {
+  m_userSettings = ReadMonitorSettings(m_ini);
+  m_policy = m_policyReader.Read();
+  m_settings = ApplyPolicy(m_userSettings, m_policy);
+}
+
+void CMainFrame::OnPolicyChanged() {
+  Policy policy = m_policyReader.Read();
+  if (policy == m_policy) return;  // Group Policy rewrites values unchanged at every refresh
+  m_policy = std::move(policy);
+  m_log.AddLog(LOG_INFO, IDS_LOG_POLICY_CHANGED);
+  const MonitorSettings effective = ApplyPolicy(m_userSettings, m_policy);
+  const bool settingsChanged = effective != m_settings;
+  m_settings = effective;
+  m_dlgSettings.ShowSettings();
+  if (settingsChanged) {
+    m_monitor.RestartMonitor();
+    m_power.OnSettingsSaved();
+  }
+  ApplyTrayPolicy();
+}
+
+// Forbidden to pause, Sopora does not stay paused either.
+void CMainFrame::ApplyTrayPolicy() {
+  if (!m_policy.allowPause && !m_monitor.m_bMonitoring) m_monitor.OnPauseResume();
+}
 
 // OK and 更新 of the settings dialog: all the settings go to Sopora.ini and
 // the count starts again, so every save, even one that changes nothing,
 // restarts the run.
 bool CMainFrame::SaveSettings() {
+  // Only the user's own values are stored; the policy's stay in effect.
+  KeepUserValues(m_settings, m_policy, m_userSettings);
   const bool saved = SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
     return std::make_unique<Win32IniStore>(iniFile);
-  }, m_settings);
+  }, m_userSettings);
+  m_settings = ApplyPolicy(m_userSettings, m_policy);
   m_monitor.RestartMonitor();
   m_power.OnSettingsSaved();
   return saved;
@@ -242,12 +281,18 @@ void CMainFrame::OpenCommandMenu() {
   GetCursorPos(&cursor);
   SetForegroundWindow(m_hWnd);
   CheckMenuItem(popup, ID_PAUSE_RESUME, MF_BYCOMMAND | (m_monitor.m_bMonitoring ? MF_UNCHECKED : MF_CHECKED));
+  // Only the user's choices are withheld: the commands themselves still
+  // work, so the installer's request to end Sopora is always carried out.
+  EnableMenuItem(popup, ID_PAUSE_RESUME, MF_BYCOMMAND | (m_policy.allowPause ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(popup, ID_TRAY_EXIT, MF_BYCOMMAND | (m_policy.allowExit ? MF_ENABLED : MF_GRAYED));
   TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
   // Lets the menu close properly when the user clicks elsewhere next time.
   PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
-void CMainFrame::OnPauseResume() { m_monitor.OnPauseResume(); }
+void CMainFrame::OnPauseResume() {
+  if (m_policy.allowPause) m_monitor.OnPauseResume();
+}
 
 void CMainFrame::OnShowSettings() { m_dlgSettings.ShowWindow(SW_SHOW); }
 

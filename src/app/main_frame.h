@@ -15,6 +15,8 @@
 #include "data/event_log_win.h"
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
+#include "data/policy.h"
+#include "data/policy_source_win.h"
 #include "data/ini_store_win.h"
 #include "dialogs/log_dlg.h"
 #include "dialogs/reboot_dlg.h"
@@ -71,6 +73,10 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void OnAppAbout();
 
   void LoadSettings();
+  // Reads the policy again and, when it changed, puts it into effect as a
+  // saved setting would be.
+  void OnPolicyChanged();
+  void ApplyTrayPolicy();
   bool SaveSettings() override;
   void ShowLog() override;
   void RefreshPowerCapabilities() override;
@@ -92,7 +98,11 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   // before the mapping.
   DataFilePaths m_paths;
   Win32IniStore m_ini;
-  MonitorSettings m_settings;
+  MonitorSettings m_userSettings;  // as Sopora.ini holds them
+  Policy m_policy;
+  MonitorSettings m_settings;  // in effect: the user's, with the policy's in their place
+  Win32PolicySource m_policySource;
+  PolicyChangeWatch m_policyWatch;
   Win32CounterApi m_counterApi;
   Win32PowerApi m_powerApi;
   Win32WindowSource m_windows;
@@ -104,6 +114,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   Win32EventSource m_eventSource;
   EventLogWriter m_eventLog;
   LogBook m_log;
+  PolicyReader m_policyReader;
   CLogDlg m_dlgLog;
   UnexpectedFailureLog m_failureLog;
   ExceptionWindowDetector m_exceptions;

@@ -10,10 +10,26 @@
 #include "data/monitor_settings.h"
 #include "data/notifier_win.h"
 #include "data/operation_log.h"
+#include "data/policy_source_win.h"
 #include "framework/ui_language_win.h"
 #include "res/resource.h"
 
 namespace sopora {
+
+namespace {
+
+// A policy's Language wins over the user's.
+std::string LanguageInEffect(IniStore& ini) {
+  MonitorSettings language;
+  language.Language = ReadLanguageSetting(ini);
+  struct : OperationLog {
+    void AddLog(std::int32_t, const Message&) override {}  // the main window's reading logs what is wrong
+  } unlogged;
+  Win32PolicySource policySource;
+  return ApplyPolicy(language, PolicyReader(policySource, unlogged).Read()).Language;
+}
+
+}  // namespace
 
 bool CSoporaApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
@@ -26,7 +42,7 @@ bool CSoporaApp::InitInstance() {
   const DataFilePaths paths = LocateDataFiles(folders);
   // Before the first window and the first log line, which speak it.
   Win32IniStore ini(paths.iniFile);
-  SetUiLanguage(ChooseUiLanguage(ReadLanguageSetting(ini), GetUserDefaultUILanguage()));
+  SetUiLanguage(ChooseUiLanguage(LanguageInEffect(ini), GetUserDefaultUILanguage()));
 
   // Before the single-instance check: the shared Sopora may have started
   // first at this sign-in, and this one's start at sign-in still has to go.

@@ -109,6 +109,18 @@ bool WriteKey(IniStore& ini, const SettingKey& key, MonitorSettings& s) {
   return WriteIniInt(ini, SETTINGS_SECTION, key.name, s.*key.number);
 }
 
+void RepairKey(const SettingKey& key, MonitorSettings& s) {
+  if (!key.number) return;
+  std::int32_t& value = s.*key.number;
+  if (value < key.lowest) value = key.fallback;
+  if (value > key.highest) value = key.clampedHigh ? key.highest : key.fallback;
+}
+
+const SettingKey* FindKey(std::string_view name) {
+  const auto found = std::ranges::find(SETTING_KEYS, name, &SettingKey::name);
+  return found == std::end(SETTING_KEYS) ? nullptr : found;
+}
+
 }  // namespace
 
 MonitorSettings ReadMonitorSettings(IniStore& ini) {
@@ -127,12 +139,42 @@ std::int32_t ParseWarnSeconds(std::string_view text) {
 }
 
 void RepairMonitorSettings(MonitorSettings& s) {
+  for (const SettingKey& key : SETTING_KEYS) RepairKey(key, s);
+}
+
+std::vector<SettingKeyInfo> SettingKeyInfos() {
+  std::vector<SettingKeyInfo> keys;
   for (const SettingKey& key : SETTING_KEYS) {
-    if (!key.number) continue;
-    std::int32_t& value = s.*key.number;
-    if (value < key.lowest) value = key.fallback;
-    if (value > key.highest) value = key.clampedHigh ? key.highest : key.fallback;
+    const SettingKind kind = key.text == KeyText::Text     ? SettingKind::Text
+                             : key.text == KeyText::Switch ? SettingKind::Switch
+                                                           : SettingKind::Number;
+    keys.push_back({key.name, kind, key.fallback, key.lowest, key.highest});
   }
+  return keys;
+}
+
+SettingUse SetSettingValue(MonitorSettings& s, std::string_view name, const SettingValue& value) {
+  const SettingKey* key = FindKey(name);
+  if (!key) return SettingUse::WrongKind;
+  if (key->text == KeyText::Text) {
+    const auto* text = std::get_if<std::string>(&value);
+    if (!text) return SettingUse::WrongKind;
+    s.Language = *text;
+    return SettingUse::Used;
+  }
+  const auto* number = std::get_if<std::int32_t>(&value);
+  if (!number) return SettingUse::WrongKind;
+  std::int32_t& field = s.*key->number;
+  field = *number;
+  if (key->text == KeyText::Switch && field != 0) field = field == 1 ? 1 : 0;  // only 1 is on
+  RepairKey(*key, s);
+  return field == *number ? SettingUse::Used : SettingUse::Repaired;
+}
+
+SettingValue GetSettingValue(const MonitorSettings& s, std::string_view name) {
+  const SettingKey* key = FindKey(name);
+  if (key && key->number) return s.*key->number;
+  return s.Language;
 }
 
 bool WriteMonitorSettings(IniStore& ini, MonitorSettings& s) {

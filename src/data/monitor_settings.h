@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <variant>
+#include <vector>
 
 #include "data/file_system.h"
 #include "data/ini_store.h"
@@ -66,6 +68,8 @@ struct MonitorSettings {
   bool hasWarn = false;
   bool hasLanguage = false;
   bool hasEventLog = false;
+
+  bool operator==(const MonitorSettings&) const = default;
 };
 
 // A warning of more than a day would come at the start of every run.
@@ -89,6 +93,32 @@ std::string ReadLanguageSetting(IniStore& ini);
 // turned on); a new file is laid out in this order. False when a key could
 // not be written; the others are written all the same.
 bool WriteMonitorSettings(IniStore& ini, MonitorSettings& settings);
+
+// How a key's value is given from outside Sopora.ini (by policy, or in the
+// administrative templates): a number, or for a text key its text.
+enum class SettingKind { Number, Switch, Text };
+using SettingValue = std::variant<std::int32_t, std::string>;
+
+struct SettingKeyInfo {
+  const char* name;
+  SettingKind kind;
+  std::int32_t fallback;  // the value when the file has none
+  // The values kept as given; the others are repaired.
+  std::int32_t lowest;
+  std::int32_t highest;
+};
+
+// Every key, in the order the file is read.
+std::vector<SettingKeyInfo> SettingKeyInfos();
+
+enum class SettingUse { Used, Repaired, WrongKind };
+
+// Sets the key to a value from outside the file, repaired by the rules a
+// value from the file goes by; a value of the wrong kind leaves it as it was.
+SettingUse SetSettingValue(MonitorSettings& settings, std::string_view key, const SettingValue& value);
+
+// The key's value, as SetSettingValue takes it.
+SettingValue GetSettingValue(const MonitorSettings& settings, std::string_view key);
 
 using OpenIniStore = std::function<std::unique_ptr<IniStore>(const DataPath& iniFile)>;
 

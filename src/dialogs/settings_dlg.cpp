@@ -29,6 +29,23 @@ constexpr Tool TOOLTIPS[] = {
     {IDC_REQUESTS, IDS_TIP_REQUESTS},
 };
 
+// The controls that show a setting, the spin box (if any) first.
+struct FieldControls {
+  const char* key;
+  int controls[2];
+};
+constexpr FieldControls FIELD_CONTROLS[] = {
+    {"MAXTime", {IDC_SPIN_MAX_TIME, IDC_EDIT_MAX_TIME}},
+    {"Interval", {IDC_SPIN_INTERVAL, IDC_EDIT_INTERVAL}},
+    {"CPUBorder", {IDC_SPIN_CPU_BORDER, IDC_EDIT_CPU_BORDER}},
+    {"Method", {IDC_METHOD}},
+    {"ResumeReboot", {IDC_RESUME_REBOOT}},
+    {"Retry", {IDC_RETRY}},
+    {"Network", {IDC_NETWORK_CHECK}},
+    {"Disk", {IDC_DISK_CHECK}},
+    {"Requests", {IDC_REQUESTS}},
+};
+
 LPARAM Range(int low, int high) { return MAKELPARAM(high, low); }  // up-down ranges put the maximum first
 
 // Whether the text, broken into lines at its width, fits in the control.
@@ -43,17 +60,17 @@ bool Fits(HWND control, const std::wstring& text) {
 }
 }  // namespace
 
-CSettingsDlg::CSettingsDlg(MonitorSettings& settings, const StatusSource& status, SettingsHost& host,
-                           const DataFilePaths& paths)
+CSettingsDlg::CSettingsDlg(MonitorSettings& settings, const Policy& policy, const StatusSource& status,
+                           SettingsHost& host, const DataFilePaths& paths)
     : CDialog(IDD_SETTINGS),
       m_settings(settings),
+      m_policy(policy),
       m_status(status),
       m_host(host),
       m_paths(paths),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 BOOL CSettingsDlg::OnInitDialog() {
-  const MonitorSettings& settings = m_settings;
   m_style = SettingsMeterStyle(m_status.Status().cpuByIdleProcess, 50);
   m_meter.Create(m_hWnd, IDC_METER);
   m_meter.SetStyle(m_style);
@@ -68,15 +85,34 @@ BOOL CSettingsDlg::OnInitDialog() {
   MoveWindow(m_meter.m_hWnd, frameRect.left, frameRect.top, frameRect.right - frameRect.left,
              frameRect.bottom - frameRect.top, TRUE);
 
-  SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETRANGE, 0, Range(1, CPU_BORDER_RANGE_MAX));
-  SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETRANGE, 0, Range(1, INTERVAL_RANGE_MAX));
-  SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETRANGE, 0, Range(1, MAX_TIME_RANGE_MAX));
+  for (const FieldControls& field : FIELD_CONTROLS) {
+    const DialogField& offered = *FindDialogField(field.key);
+    if (offered.kind == DialogFieldKind::Spin) {
+      SendItemMessage(field.controls[0], UDM_SETRANGE, 0, Range(offered.lowest, offered.highest));
+    }
+  }
+  RECT window;
+  GetWindowRect(m_hWnd, &window);
+  m_designedHeight = window.bottom - window.top;
+  // Marked by what the machine can do each time the dialog is shown.
+  FillMethodList();
+  ShowSettings();
+
+  SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  SendItemMessage(IDC_NETWORK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, TRAFFIC_BAR_MAX));
+  SendItemMessage(IDC_DISK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, TRAFFIC_BAR_MAX));
+
+  AddTooltips();
+  UpdateMeters();
+  return TRUE;
+}
+
+void CSettingsDlg::ShowSettings() {
+  if (!m_hWnd) return;
+  const MonitorSettings& settings = m_settings;
   SendItemMessage(IDC_SPIN_CPU_BORDER, UDM_SETPOS, 0, settings.CPUBorder);
   SendItemMessage(IDC_SPIN_INTERVAL, UDM_SETPOS, 0, settings.Interval);
   SendItemMessage(IDC_SPIN_MAX_TIME, UDM_SETPOS, 0, settings.MAXTime);
-
-  // Marked by what the machine can do each time the dialog is shown.
-  FillMethodList();
   SendItemMessage(IDC_METHOD, CB_SETCURSEL, static_cast<WPARAM>(settings.Method));
   ShowMethodReason();
 
@@ -88,14 +124,35 @@ BOOL CSettingsDlg::OnInitDialog() {
 
   m_style.thresholdValue = settings.CPUBorder;
   m_meter.SetStyle(m_style);
+  ShowManagedFields();
+}
 
-  SendItemMessage(IDC_LOW_LOAD_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  SendItemMessage(IDC_NETWORK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, TRAFFIC_BAR_MAX));
-  SendItemMessage(IDC_DISK_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, TRAFFIC_BAR_MAX));
-
-  AddTooltips();
-  UpdateMeters();
-  return TRUE;
+// A field a policy sets cannot be changed here; one line under the buttons
+// says why, for which the dialog grows by as much as the line needs.
+void CSettingsDlg::ShowManagedFields() {
+  for (const FieldControls& field : FIELD_CONTROLS) {
+    for (const int control : field.controls) {
+      if (control) EnableWindow(GetDlgItem(control), !m_policy.Manages(field.key));
+    }
+  }
+  const bool managed = std::ranges::any_of(FIELD_CONTROLS, [&](const FieldControls& field) {
+    return m_policy.Manages(field.key);
+  });
+  const HWND line = GetDlgItem(IDC_POLICY_MANAGED);
+  ::ShowWindow(line, managed ? SW_SHOWNA : SW_HIDE);
+  RECT lineRect;
+  RECT client;
+  GetWindowRect(line, &lineRect);
+  MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&lineRect), 2);
+  RECT margin{0, 0, 0, 4};  // dialog units under the line
+  MapDialogRect(m_hWnd, &margin);
+  GetClientRect(m_hWnd, &client);
+  RECT window;
+  GetWindowRect(m_hWnd, &window);
+  const LONG frame = (window.bottom - window.top) - (client.bottom - client.top);
+  const LONG needed = std::max(m_designedHeight, lineRect.bottom + margin.bottom + frame);
+  SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, managed ? needed : m_designedHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The items' order is the Method value; an item's data says whether this
@@ -146,7 +203,8 @@ void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
   const auto method = static_cast<std::int32_t>(item.itemID);
   const std::wstring text = field ? UiString(METHOD_NAMES[method]) : UiMessage(MethodListText(method, unavailable));
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : unavailable ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+  const bool grey = unavailable || (item.itemState & ODS_DISABLED) != 0;  // also when a policy sets the method
+  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : grey ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
   RECT textRect = item.rcItem;
   textRect.left += 2;
   DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &textRect,
@@ -156,7 +214,7 @@ void CSettingsDlg::DrawMethodItem(const DRAWITEMSTRUCT& item) const {
 
 void CSettingsDlg::EnableTrafficBar(int barId, int checkId, bool monitored) {
   EnableWindow(GetDlgItem(barId), monitored);
-  if (monitored) SendItemMessage(checkId, BM_SETCHECK, BST_CHECKED);
+  SendItemMessage(checkId, BM_SETCHECK, monitored ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The tooltip control watches the tools' mouse messages itself

@@ -4,6 +4,7 @@
 
 #include "data/data_paths.h"
 #include "data/monitor_settings.h"
+#include "data/policy.h"
 #include "dialogs/load_meter_drawing.h"
 #include "dialogs/load_meter_win.h"
 #include "framework/dialog.h"
@@ -31,8 +32,13 @@ class SettingsHost {
 class CSettingsDlg : public CDialog, public LiveDisplay {
  public:
   // `status` gives the live figures; `paths` the exception list the
-  // registration dialog edits.
-  CSettingsDlg(MonitorSettings& settings, const StatusSource& status, SettingsHost& host, const DataFilePaths& paths);
+  // registration dialog edits; `policy` the settings the user may not change.
+  CSettingsDlg(MonitorSettings& settings, const Policy& policy, const StatusSource& status, SettingsHost& host,
+               const DataFilePaths& paths);
+
+  // Shows the settings in effect in the fields, and which of them a policy
+  // sets; after a change of policy too.
+  void ShowSettings();
 
   // Refreshes the graph, the two figures, the three bars and the status
   // line from the monitoring state; called every tick, shown or not.
@@ -50,6 +56,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
  private:
   void OnCheckBox(int id);
   void EnableTrafficBar(int barId, int checkId, bool monitored);
+  void ShowManagedFields();
   void AddTooltips();
   void OnExceptWindows();
   void FillMethodList();
@@ -57,6 +64,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   void DrawMethodItem(const DRAWITEMSTRUCT& item) const;
 
   MonitorSettings& m_settings;
+  const Policy& m_policy;
   const StatusSource& m_status;
   SettingsHost& m_host;
   const DataFilePaths& m_paths;
@@ -64,6 +72,7 @@ class CSettingsDlg : public CDialog, public LiveDisplay {
   CLoadMeter m_meter;
   LoadMeterStyle m_style;
   HWND m_tooltip = nullptr;
+  LONG m_designedHeight = 0;  // the window's height without the line about managed settings
   Message m_statusLine;  // as shown, so an unchanged line is not drawn again
 };
 

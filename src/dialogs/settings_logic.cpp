@@ -16,6 +16,11 @@ std::int32_t CutToMaximum(std::uint32_t spinResult, std::int32_t maximum, bool& 
 }
 }  // namespace
 
+const DialogField* FindDialogField(std::string_view key) {
+  const auto found = std::ranges::find(DIALOG_FIELDS, key, &DialogField::key);
+  return found == std::end(DIALOG_FIELDS) ? nullptr : found;
+}
+
 AppliedSettings ApplySettingsInput(const SettingsDialogInput& input) {
   AppliedSettings applied{};
   applied.CPUBorder = CutToMaximum(input.cpuBorderSpin, CPU_BORDER_RANGE_MAX, applied.cpuBorderCut);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,31 @@ inline constexpr std::int32_t CPU_BORDER_RANGE_MAX = 100;
 inline constexpr std::int32_t INTERVAL_RANGE_MAX = 10;
 inline constexpr std::int32_t MAX_TIME_RANGE_MAX = 60;
 inline constexpr std::int32_t TRAFFIC_BAR_MAX = 1000;
+
+// How the dialog offers a setting of Sopora.ini: the spin boxes with their
+// ranges, the list of methods, the check boxes. The administrative
+// templates offer the same.
+enum class DialogFieldKind { Spin, Choice, Check };
+struct DialogField {
+  const char* key;
+  DialogFieldKind kind;
+  std::int32_t lowest;
+  std::int32_t highest;
+};
+inline constexpr DialogField DIALOG_FIELDS[] = {
+    {"MAXTime", DialogFieldKind::Spin, 1, MAX_TIME_RANGE_MAX},
+    {"Interval", DialogFieldKind::Spin, 1, INTERVAL_RANGE_MAX},
+    {"CPUBorder", DialogFieldKind::Spin, 1, CPU_BORDER_RANGE_MAX},
+    {"Method", DialogFieldKind::Choice, 0, static_cast<std::int32_t>(std::size(METHOD_NAMES)) - 1},
+    {"ResumeReboot", DialogFieldKind::Check, 0, 1},
+    {"Retry", DialogFieldKind::Check, 0, 1},
+    {"Network", DialogFieldKind::Check, 0, 1},
+    {"Disk", DialogFieldKind::Check, 0, 1},
+    {"Requests", DialogFieldKind::Check, 0, 1},
+};
+
+// The key's field in the dialog; null for a key the dialog does not show.
+const DialogField* FindDialogField(std::string_view key);
 
 // A method's line in the open list: its name, marked when this machine
 // cannot perform it (the closed box shows the name alone, so nothing is

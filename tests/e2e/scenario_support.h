@@ -82,6 +82,30 @@ inline bool IniHas(const SoporaProcess& sopora, const std::string& line) {
   return IniText(sopora).find(line + "\r\n") != std::string::npos;
 }
 
+// Policy values in the prefix's registry, as Group Policy writes them; gone
+// again when the scenario ends.
+class PolicyValues {
+ public:
+  PolicyValues() { Clear(); }
+  ~PolicyValues() { Clear(); }
+  void Set(HKEY root, const wchar_t* name, DWORD value) {
+    RegSetKeyValueW(root, KEY, name, REG_DWORD, &value, sizeof value);
+  }
+  void Remove(HKEY root, const wchar_t* name) { RegDeleteKeyValueW(root, KEY, name); }
+  // What Group Policy does once it has applied a policy.
+  static void Broadcast() {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"), SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+  }
+
+ private:
+  static constexpr const wchar_t* KEY = L"SOFTWARE\\Policies\\Sopora";
+  static void Clear() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteKeyExW(root, KEY, KEY_WOW64_64KEY, 0);
+  }
+};
+
 inline HWND ShowSettings(SoporaProcess& sopora) {
   sopora.Command(ID_SHOW_SETTINGS);
   return sopora.WaitForWindowTitled(SETTINGS_TITLE);

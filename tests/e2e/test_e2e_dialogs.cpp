@@ -298,5 +298,88 @@ TEST(DialogsE2e, AnExceptionListThatCannotBeOpenedBringsNoBox) {
   CloseHandle(held);
 }
 
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+TEST(DialogsE2e, APolicyValueWinsOverTheIniAndIsNeverWrittenToIt) {
+  PolicyValues policy;
+  SoporaProcess sopora(L"policy settings");
+  sopora.WriteSettings("Interval=3\r\nMAXTime=20\r\nCPUBorder=40\r\n");
+  policy.Set(HKEY_CURRENT_USER, L"Interval", 9);
+  policy.Set(HKEY_LOCAL_MACHINE, L"Interval", 7);  // the machine's value wins
+  ASSERT_TRUE(sopora.Start());
+  const HWND settings = ShowSettings(sopora);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_INTERVAL), "7");
+  EXPECT_FALSE(Enabled(settings, IDC_EDIT_INTERVAL));
+  EXPECT_FALSE(Enabled(settings, IDC_SPIN_INTERVAL));
+  EXPECT_TRUE(Enabled(settings, IDC_EDIT_CPU_BORDER));
+  const HWND line = GetDlgItem(settings, IDC_POLICY_MANAGED);
+  EXPECT_TRUE(IsWindowVisible(line));
+  RECT lineRect, client;
+  GetWindowRect(line, &lineRect);
+  MapWindowPoints(nullptr, settings, reinterpret_cast<POINT*>(&lineRect), 2);
+  GetClientRect(settings, &client);
+  EXPECT_LE(lineRect.bottom, client.bottom);  // the dialog grew for it
+  Screenshot("settings-policy");
+
+  SetControlText(settings, IDC_EDIT_CPU_BORDER, "50");
+  Click(settings, IDC_UPDATE);
+  EXPECT_TRUE(IniHas(sopora, "Interval=3")) << IniText(sopora);
+  EXPECT_TRUE(IniHas(sopora, "CPUBorder=50"));
+
+  // A change is taken without a restart: announced by Group Policy...
+  policy.Set(HKEY_LOCAL_MACHINE, L"MAXTime", 30);
+  PolicyValues::Broadcast();
+  EXPECT_TRUE(WaitFor([&] { return ControlText(settings, IDC_EDIT_MAX_TIME) == "30"; }));
+  EXPECT_FALSE(Enabled(settings, IDC_EDIT_MAX_TIME));
+  // ... or written by a tool alone: the user's values return.
+  policy.Remove(HKEY_LOCAL_MACHINE, L"MAXTime");
+  policy.Remove(HKEY_LOCAL_MACHINE, L"Interval");
+  policy.Remove(HKEY_CURRENT_USER, L"Interval");
+  EXPECT_TRUE(WaitFor([&] { return Enabled(settings, IDC_EDIT_INTERVAL) && Enabled(settings, IDC_EDIT_MAX_TIME); }));
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_INTERVAL), "3");
+  EXPECT_EQ(ControlText(settings, IDC_EDIT_MAX_TIME), "20");
+  EXPECT_FALSE(IsWindowVisible(line));
+}
+
+// The tray menu's 終了 (its last item) chosen with the keyboard.
+void ChooseExitFromTheTrayMenu(SoporaProcess& sopora) {
+  sopora.Post(WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONUP);
+  ASSERT_TRUE(WaitFor([&] {
+    const auto menus = WindowsOf(sopora.ProcessId(), L"#32768");
+    return std::ranges::any_of(menus, [](HWND menu) { return IsWindowVisible(menu) != FALSE; });
+  }));
+  for (const WPARAM key : {VK_UP, VK_RETURN}) sopora.Post(WM_KEYDOWN, key);
+}
+
+TEST(DialogsE2e, APolicyForbidsPausingAndExitingFromTheTray) {
+  PolicyValues policy;
+  SoporaProcess sopora(L"policy tray");
+  policy.Set(HKEY_CURRENT_USER, L"AllowExit", 0);
+  ASSERT_TRUE(sopora.Start());
+  sopora.TrayClick(WM_LBUTTONUP);
+  EXPECT_EQ(sopora.Log().back(), (LogLine{1, "監視を一時的に停止しました"}));
+  policy.Set(HKEY_CURRENT_USER, L"AllowPause", 0);
+  PolicyValues::Broadcast();
+  EXPECT_TRUE(WaitFor([&] { return sopora.Log().back() == LogLine{1, "監視を再開しました"}; }));
+  const std::size_t lines = sopora.Log().size();
+  sopora.TrayClick(WM_LBUTTONUP);
+  EXPECT_EQ(sopora.Log().size(), lines);  // the click does nothing
+
+  ChooseExitFromTheTrayMenu(sopora);
+  EXPECT_FALSE(sopora.WaitForExit(2000));  // 終了 is disabled
+  sopora.Post(WM_CANCELMODE);
+  // The installer's request to end Sopora is carried out all the same.
+  sopora.Command(ID_TRAY_EXIT);
+  EXPECT_TRUE(sopora.WaitForExit());
+
+  // Without the policy the same keys end it.
+  policy.Remove(HKEY_CURRENT_USER, L"AllowExit");
+  SoporaProcess allowed(L"policy tray allowed");
+  ASSERT_TRUE(allowed.Start());
+  ChooseExitFromTheTrayMenu(allowed);
+  EXPECT_TRUE(allowed.WaitForExit());
+}
+
 }  // namespace
 }  // namespace sopora::e2e

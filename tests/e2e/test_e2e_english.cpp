@@ -178,6 +178,12 @@ TEST(EnglishE2e, TheSettingsDialogAndItsMessages) {
   EXPECT_EQ(ControlText(dialog, IDC_METHOD_REASON), "Hibernation is switched off.\npowercfg /hibernate on switches it on");
   EXPECT_TRUE(ControlText(dialog, IDC_STATUS_LINE).starts_with("Monitoring (")) << ControlText(dialog, IDC_STATUS_LINE);
   ExpectEnglishDialog(dialog, "en-settings");
+  PolicyValues policy;
+  policy.Set(HKEY_CURRENT_USER, L"CPUBorder", 40);
+  PolicyValues::Broadcast();
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(dialog, IDC_POLICY_MANAGED)) != FALSE; }));
+  ExpectEnglishDialog(dialog, "en-settings-policy");
+  policy.Remove(HKEY_CURRENT_USER, L"CPUBorder");
 
   ClickAndGoOn(dialog, IDC_EXCEPT_BUTTON);
   const HWND list = sopora.WaitForWindowTitled("Exception Windows");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One architecture's release packages, as a user unpacks them: the ZIP holds
-# exactly the program, its hook library, the read-me and the help pages,
+# exactly the program, its hook library, the read-me, the administrative
+# templates and the help pages,
 # Japanese and English, with the pictures each shows (the English ones in
 # images/en, named as the Japanese ones); the binaries (and the installer)
 # are of that architecture and carry no debug information; the hook library
@@ -37,6 +38,7 @@ pictures_of() { grep -o 'src="images/[^"]*"' "$work/Help/$1" | sed 's/^src="imag
 # Exactly these files, and no others (no test programs or stand-ins).
 expected=$({
   printf '%s\n' Sopora.exe SoporaHook.dll Readme.txt
+  printf 'PolicyDefinitions/%s\n' Sopora.admx en-US/Sopora.adml ja-JP/Sopora.adml
   for name in "${pages[@]}"; do
     echo "Help/$name"
     pictures_of "$name" | sed 's/^/Help\/images\//'

@@ -343,7 +343,8 @@ class InstallerE2e : public ::testing::Test {
 TEST_F(InstallerE2e, ASilentInstallPutsSoporaInPlaceAndItStartsFromThere) {
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(SortedNamesIn(Folder()),
-            (std::vector<std::wstring>{L"Help", L"Readme.txt", L"Sopora.exe", L"SoporaHook.dll", L"Uninstall.exe"}));
+            (std::vector<std::wstring>{L"Help", L"PolicyDefinitions", L"Readme.txt", L"Sopora.exe", L"SoporaHook.dll",
+                                       L"Uninstall.exe"}));
   // The user guide in Japanese and in English, each page with its own
   // pictures: the English screenshots in a folder of their own, under the
   // names of the Japanese ones.
