@@ -86,11 +86,7 @@ struct MemoryDayBook : DayBookStore {
   DayBook book;
   int writes = 0;
   DayBook Read() override { return book; }
-  bool Update(const std::function<void(DayBook &)> &merge) override {
-    merge(book);
-    ++writes;
-    return true;
-  }
+  bool Update(const std::function<void(DayBook &)> &merge) override { return merge(book), ++writes; }
 };
 
 struct Step {
