@@ -21,6 +21,8 @@ DayBookFile::DayBookFile(FileSystem& files, Notifier& notifier, Clock& clock, Op
                          bool writable)
     : m_files(files),
       m_log(log),
+      // Only ever rewritten, never loaded, so no load message is shown;
+      // a file kept aside is told in the log instead.
       m_file(files, notifier, clock, path, {}, {1, DAY_BOOK_MAX_BYTES, OpenFor::Reading, &DAY_BOOK_FORMAT}, writable) {}
 
 DayBook DayBookFile::Read() {
