@@ -53,13 +53,15 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_policyReader(m_policySource, m_log),
       m_dlgLog(m_log),
       m_failureLog(m_log),
+      m_dayBookFile(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_log, m_paths.dayBookFile, m_paths.writable),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows, m_log),
       m_sampler(m_settings, m_counterApi, m_log),
       m_otherSessions(m_sessionSource, m_settings, m_log),
       m_keepAwakeRequests(m_powerApi, m_settings),
       m_soundPlaying(m_audioOutputs, m_settings, m_log),
       m_userInput(m_lastInput, m_monitor),
-      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray),
+      m_days(Win32LocalClock(), m_monotonic, m_dayBookFile, [this] { return m_otherSessions.OwnSessionCounts(); }),
+      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray, &m_days),
       m_tray(m_log),
       m_dlgSettings(m_settings, m_policy, m_monitor, *this, m_paths),
       m_monitor(m_settings, IdleMonitorServices{*this,
@@ -70,8 +72,9 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
                                                 m_log,
                                                 m_power,
                                                 {&m_otherSessions, &m_keepAwakeRequests, &m_soundPlaying,
-                                                 &m_userInput}}) {
-  m_log.SetEventLog(&m_eventLog);
+      m_userInput(m_lastInput, m_monitor),
+      m_days(Win32LocalClock(), m_monotonic, m_dayBookFile, [this] { return m_otherSessions.OwnSessionCounts(); }),
+      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray, &m_days),
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 
@@ -141,12 +144,17 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       m_power.OnEndSession(wParam != FALSE);
       // Once the session really ends, Windows may end the program without
       // closing the window: no hooks and no listener are left behind.
-      if (wParam) StopListening();
+      if (wParam) {
+        StopListening();
+        m_days.Save();
+      }
       return 0;
     case WM_TRAY_NOTIFY:
       OnTrayNotify(lParam);
       return 0;
     case WM_POWERBROADCAST:
+      if (wParam == PBT_APMSUSPEND) m_days.OnSuspend();
+      if (wParam == PBT_APMRESUMEAUTOMATIC) m_days.OnResume();
       return m_power.OnPowerBroadcast(wParam);
     case WM_POLICY_CHANGED:
       m_policyWatch.Rearm();  // before reading, so no change in between is missed
@@ -168,6 +176,11 @@ int CMainFrame::OnCreate() {
   m_power.RefreshCapabilities();
 
   m_dlgLog.Create(m_hWnd);  // hidden until asked for; it lists what was loaded with the frame
+  // Before this run's first line: the last run's lines tell whether Sopora
+  // switched the machine off.
+  const std::optional<SystemTime> shutdown =
+      SoporaShutdownBefore(m_log.Records(), Format(UiText(), IDS_LOG_SHUTDOWN_ATTEMPT));
+  if (shutdown) m_days.CountOff(*shutdown);
   m_log.AddLog(LOG_INFO, IDS_LOG_INITIALISING);
   if (!m_paths.writable) m_log.AddLog(LOG_ERROR, IDS_LOG_NO_WRITABLE_FOLDER);
   // Without a processor load the program cannot work; start-up still runs
@@ -246,6 +259,7 @@ void CMainFrame::RefreshPowerCapabilities() { m_power.RefreshCapabilities(); }
 MessageId CMainFrame::MethodUnavailableReason(std::int32_t method) const { return m_power.UnavailableReason(method); }
 
 void CMainFrame::OnClose() {
+  m_days.Save();
   ReleaseSystemWide();
   DestroyWindow();
 }

@@ -11,7 +11,9 @@
 #include "app/input_listener_win.h"
 #include "app/tray_icon.h"
 #include "data/data_paths.h"
+#include "data/clock_win.h"
 #include "data/data_store.h"
+#include "data/day_book_file.h"
 #include "data/event_log_win.h"
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
@@ -25,6 +27,7 @@
 #include "hooklib/SoporaHook.h"
 #include "monitor/activity_sources_win.h"
 #include "monitor/core_audio_win.h"
+#include "monitor/day_counter.h"
 #include "monitor/exception_windows.h"
 #include "monitor/idle_monitor.h"
 #include "monitor/keep_awake_requests.h"
@@ -109,6 +112,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   Win32SessionSource m_sessionSource;
   Win32LastInput m_lastInput;
   Win32AudioOutputs m_audioOutputs;
+  Win32MonotonicClock m_monotonic;
   RebootConfirmation m_rebootPrompt;
   CDataStore m_dataStore;  // both data files; the log's records too
   Win32EventSource m_eventSource;
@@ -117,12 +121,14 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   PolicyReader m_policyReader;
   CLogDlg m_dlgLog;
   UnexpectedFailureLog m_failureLog;
+  DayBookFile m_dayBookFile;
   ExceptionWindowDetector m_exceptions;
   LoadSampler m_sampler;
   OtherSessions m_otherSessions;
   KeepAwakeRequests m_keepAwakeRequests;
   SoundPlaying m_soundPlaying;
   UserInput m_userInput;
+  DayCounter m_days;
   PowerController m_power;
   CTrayIcon m_tray;
   CSettingsDlg m_dlgSettings;

@@ -15,6 +15,8 @@ SystemTime Win32Clock::LocalTime() {
   return time;
 }
 
+std::uint64_t Win32MonotonicClock::Milliseconds() { return GetTickCount64(); }
+
 Clock& Win32LocalClock() {
   static Win32Clock clock;
   return clock;

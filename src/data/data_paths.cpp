@@ -3,7 +3,7 @@
 namespace sopora {
 
 namespace {
-constexpr const char* DATA_FILE_NAMES[] = {"Sopora.ini", "Sopora.dat", "SoporaWnd.dat"};
+constexpr const char* DATA_FILE_NAMES[] = {"Sopora.ini", "Sopora.dat", "SoporaWnd.dat", "SoporaDays.csv"};
 
 // Plain concatenation, as the file names are appended to the directory text:
 // no separator is added and nothing in the directory is reinterpreted.
@@ -17,6 +17,7 @@ DataFilePaths DataFilePathsIn(const DataPath& dataFolder, const DataPath& progra
       Join(dataFolder, DATA_FILE_NAMES[0]),
       Join(dataFolder, DATA_FILE_NAMES[1]),
       Join(dataFolder, DATA_FILE_NAMES[2]),
+      Join(dataFolder, DATA_FILE_NAMES[3]),
       Join(programFolder, "Help\\index.htm"),  // the help pages are only ever opened by the Windows shell
       Join(programFolder, "Help\\index-en.htm"),
   };

@@ -17,6 +17,7 @@ struct DataFilePaths {
   DataPath iniFile;   // settings, Sopora.ini
   DataPath logFile;   // operation log, Sopora.dat
   DataPath wndFile;   // exception-window list, SoporaWnd.dat
+  DataPath dayBookFile;  // minutes per day, SoporaDays.csv
   DataPath helpFile;         // help start page, Help\index.htm
   DataPath englishHelpFile;  // the same in English, Help\index-en.htm
   // False when neither the program's folder nor the user's own could be

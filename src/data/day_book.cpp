@@ -9,9 +9,6 @@ namespace sopora {
 namespace {
 
 constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
-// More than any day can hold (a day with the clock set back an hour is 1500
-// minutes), small enough that sums over a year never overflow.
-constexpr std::uint32_t MINUTES_LIMIT = 100000;
 
 bool IsLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -61,7 +58,7 @@ std::optional<DayRow> ParseRow(std::string_view line) {
   row.date = *date;
   for (std::size_t i = 0; i < DAY_COLUMN_COUNT; ++i) {
     if (!ParseDigits(fields[i + 1], row.minutes[i]) ||
-        row.minutes[i] > MINUTES_LIMIT)
+        row.minutes[i] > DAY_MINUTES_LIMIT)
       return std::nullopt;
   }
   return row;
@@ -89,6 +86,13 @@ std::string FormatCalendarDate(const CalendarDate &date) {
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month,
                 date.day);
   return text;
+}
+
+DayRow &RowOf(DayBook &book, const CalendarDate &date) {
+  const auto at = std::ranges::lower_bound(book, date, {}, &DayRow::date);
+  if (at != book.end() && at->date == date)
+    return *at;
+  return *book.insert(at, DayRow{date});
 }
 
 std::string FormatDayBook(const DayBook &book) {

@@ -78,6 +78,13 @@ using DayBook = std::vector<DayRow>;
 // The file keeps this many days; older rows go when it is written.
 inline constexpr std::size_t DAY_BOOK_MAX_DAYS = 400;
 
+// More than any day can hold (a day with the clock set back an hour is 1500
+// minutes), small enough that sums over a year never overflow.
+inline constexpr std::uint32_t DAY_MINUTES_LIMIT = 100000;
+
+// The row of `date`, added in date order when the book has none yet.
+DayRow &RowOf(DayBook &book, const CalendarDate &date);
+
 // "YYYY-MM-DD"; nothing unless it is a real date of years 1601-9999.
 std::optional<CalendarDate> ParseCalendarDate(std::string_view text);
 std::string FormatCalendarDate(const CalendarDate &date);

@@ -16,10 +16,14 @@ std::span<const std::uint8_t> RecordBytes(std::span<const std::uint8_t> content,
   return content.subspan(1, (content.size() - 1) / recordSize * recordSize);
 }
 
-bool IsOurs(std::span<const std::uint8_t> content) { return !content.empty() && content[0] == DATA_FILE_VERSION; }
+bool HasOurVersion(std::span<const std::uint8_t> content) {
+  return !content.empty() && content[0] == DATA_FILE_VERSION;
+}
 
-const Bytes VERSION_ONLY{DATA_FILE_VERSION};
+constexpr std::uint8_t VERSION_ONLY[] = {DATA_FILE_VERSION};
 }  // namespace
+
+const FileFormat VERSION_BYTE_FORMAT = {HasOurVersion, VERSION_ONLY};
 
 DataPath KeptAsidePath(const DataPath& path, unsigned number, const SystemTime& time) {
   char name[96];
@@ -74,8 +78,8 @@ LoadOutcome RecordFile::LoadLocked(Bytes& content, bool locked) {
   if (!m_files.Exists(m_path)) {
     if (locked) Remember({}, std::nullopt);  // nothing there: nothing unseen either
     if (!m_createWhenMissing) return LoadOutcome::NotCreated;
-    if (!WriteWholeFile(m_files, m_path, VERSION_ONLY)) return LoadOutcome::CannotCreate;
-    if (locked) Remember(VERSION_ONLY, m_files.Stamp(m_path));
+    if (!WriteWholeFile(m_files, m_path, Empty())) return LoadOutcome::CannotCreate;
+    if (locked) Remember(Empty(), m_files.Stamp(m_path));
     return LoadOutcome::Created;
   }
   // Stamped before reading: a change made meanwhile shows as a change.
@@ -141,7 +145,8 @@ RewriteResult RecordFile::Rewrite(const Compose& compose, bool refuseChangesElse
   if (locked ? !RecoverInterruptedReplace() : OnlyTemporaryRemains()) return {RewriteOutcome::NotNow, false};
 
   bool exists = false;
-  const std::optional<Bytes> current = ReadCurrent(exists, locked);
+  bool keptAside = false;
+  const std::optional<Bytes> current = ReadCurrent(exists, locked, keptAside);
   if (!current) return {RewriteOutcome::NotNow, false};
   const std::span<const std::uint8_t> seen = RecordBytes(m_content, m_layout.recordSize);
   const std::span<const std::uint8_t> now = RecordBytes(*current, m_layout.recordSize);
@@ -150,19 +155,19 @@ RewriteResult RecordFile::Rewrite(const Compose& compose, bool refuseChangesElse
 
   Bytes next = compose(*current);
   const bool written = locked ? WriteNew(*current, exists, next) : exists && AddInPlace(*current, next);
-  if (!written) return {RewriteOutcome::NotNow, changedElsewhere};
+  if (!written) return {RewriteOutcome::NotNow, changedElsewhere, keptAside};
   // Unlocked, another writer may add at the same moment: the file is read
   // again next time rather than trusted.
   const std::optional<FileStamp> stamp = locked ? m_files.Stamp(m_path) : std::nullopt;
   Remember(std::move(next), stamp);
-  return {RewriteOutcome::Written, changedElsewhere};
+  return {RewriteOutcome::Written, changedElsewhere, keptAside};
 }
 
 // What the file holds now, or nothing while it cannot be read: the content
 // this instance knows when the stamp says nobody changed it since.
-std::optional<Bytes> RecordFile::ReadCurrent(bool& exists, bool locked) {
+std::optional<Bytes> RecordFile::ReadCurrent(bool& exists, bool locked, bool& keptAside) {
   exists = m_files.Exists(m_path);
-  if (!exists) return VERSION_ONLY;
+  if (!exists) return Empty();
   if (m_stamp && m_files.Stamp(m_path) == m_stamp) return m_content;
 
   FileContent read = m_files.Read(m_path, m_layout.maxBytes, OpenFor::Update);
@@ -172,7 +177,7 @@ std::optional<Bytes> RecordFile::ReadCurrent(bool& exists, bool locked) {
       return std::nullopt;  // held or read-only: read when it is free
     case FileContent::Status::Read:
       if (IsOurs(read.bytes)) return std::move(read.bytes);
-      if (read.bytes.empty()) return VERSION_ONLY;  // holds nothing worth keeping
+      if (read.bytes.empty()) return Empty();  // holds nothing worth keeping
       break;
     case FileContent::Status::TooLarge:
       break;
@@ -181,7 +186,8 @@ std::optional<Bytes> RecordFile::ReadCurrent(bool& exists, bool locked) {
   // without the lock, as that would move away what another writer adds.
   if (!locked || !KeepAside()) return std::nullopt;
   exists = false;
-  return VERSION_ONLY;
+  keptAside = true;
+  return Empty();
 }
 
 bool RecordFile::KeepAside() {
@@ -263,5 +269,9 @@ bool RecordFile::RecoverInterruptedReplace() {
 bool RecordFile::IsWholeRecordFile(std::span<const std::uint8_t> content) const {
   return IsOurs(content) && (content.size() - 1) % m_layout.recordSize == 0;
 }
+
+bool RecordFile::IsOurs(std::span<const std::uint8_t> content) const { return m_layout.format->isOurs(content); }
+
+Bytes RecordFile::Empty() const { return Bytes(m_layout.format->empty.begin(), m_layout.format->empty.end()); }
 
 }  // namespace sopora

@@ -67,16 +67,28 @@ struct RewriteResult {
   // The file held records this instance had not seen: lines of another
   // Sopora, or a file that could not be read before.
   bool changedElsewhere;
+  // An unreadable file was kept aside and the content written anew: the
+  // owner tells the user, who may want what it held.
+  bool keptAside = false;
 };
 
 // At most this many unreadable files are kept aside per data file; the one
 // put aside longest ago goes once another one has been kept.
 inline constexpr std::size_t KEPT_ASIDE_LIMIT = 5;
 
+// What a whole file of ours holds, and the content of an empty one. The
+// version-byte files are the default; a text file brings its own.
+struct FileFormat {
+  bool (*isOurs)(std::span<const std::uint8_t> content);
+  std::span<const std::uint8_t> empty;
+};
+extern const FileFormat VERSION_BYTE_FORMAT;
+
 struct RecordFileLayout {
   std::size_t recordSize;
   std::uint64_t maxBytes;  // files larger than this are not read
   OpenFor loadOpenFor;     // how a load opens the file
+  const FileFormat* format = &VERSION_BYTE_FORMAT;
 };
 
 // Whether a load that cannot open the file says so in a message box: not
@@ -128,7 +140,7 @@ class RecordFile {
   void NoteLock(const FileLock* lock);
   void Remember(Bytes content, std::optional<FileStamp> stamp);
   void Forget();
-  std::optional<Bytes> ReadCurrent(bool& exists, bool locked);
+  std::optional<Bytes> ReadCurrent(bool& exists, bool locked, bool& keptAside);
   bool WriteNew(std::span<const std::uint8_t> current, bool exists, std::span<const std::uint8_t> next);
   bool AddInPlace(std::span<const std::uint8_t> current, std::span<const std::uint8_t> next);
   bool KeepAside();
@@ -136,6 +148,8 @@ class RecordFile {
   bool OnlyTemporaryRemains();
   bool RecoverInterruptedReplace();
   bool IsWholeRecordFile(std::span<const std::uint8_t> content) const;
+  bool IsOurs(std::span<const std::uint8_t> content) const;
+  Bytes Empty() const;
 
   FileSystem& m_files;
   Notifier& m_notifier;

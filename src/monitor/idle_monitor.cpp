@@ -139,6 +139,7 @@ void IdleMonitor::MonitorTick() {
   activities.push_back(LoadActivity(cpu));
 
   m_statusLine = StatusLine(exceptWindow, activities);
+  if (m_services.tickObserver) m_services.tickObserver->OnTick(m_statusLine);
   m_services.display.UpdateMeters();  // sees this tick's samples and the count before it
   CountTick(activities);
   if (!m_bMonitoring || m_bExceptWnd || Any(activities, Activity::Kind::Hold)) StartRunAgain();

@@ -105,6 +105,14 @@ class StatusSource {
   virtual MonitorStatus Status() const = 0;
 };
 
+// Told the status line's message at every tick, before any power action,
+// so what held the machine awake is named exactly as the user reads it.
+class TickObserver {
+ public:
+  virtual ~TickObserver() = default;
+  virtual void OnTick(const Message& status) = 0;
+};
+
 struct IdleMonitorServices {
   MonitorTimers& timers;
   LoadSource& loads;
@@ -116,6 +124,7 @@ struct IdleMonitorServices {
   // Asked at every tick after the exception windows, in the order the
   // status line names them; the load comes last.
   std::vector<ActivitySource*> sources = {};
+  TickObserver* tickObserver = nullptr;
 };
 
 // The monitoring state, named as the main window's members; it reads the

@@ -6,6 +6,21 @@ namespace {
 constexpr std::int64_t TICKS_PER_SECOND = 10'000'000;  // 100 ns units
 }  // namespace
 
+bool CountsForMachine(const std::vector<SessionInfo>& sessions, std::uint32_t own) {
+  const auto first = [&](auto&& test) {
+    const SessionInfo* found = nullptr;
+    for (const SessionInfo& session : sessions) {
+      if (test(session) && (!found || session.id < found->id)) found = &session;
+    }
+    return found;
+  };
+  const SessionInfo* counting = first([](const SessionInfo& s) { return InUse(s); });
+  if (!counting) counting = first([](const SessionInfo& s) { return s.active && s.hasUser; });
+  if (!counting) counting = first([](const SessionInfo& s) { return s.hasUser; });
+  const bool listed = first([&](const SessionInfo& s) { return s.id == own; }) != nullptr;
+  return !counting || !listed || counting->id == own;
+}
+
 OtherSessions::OtherSessions(SessionSource& sessions, const MonitorSettings& settings, OperationLog& log)
     : m_sessions(sessions), m_settings(settings), m_log(log) {}
 
@@ -22,9 +37,11 @@ Activity OtherSessions::Ask() {
   const std::optional<std::vector<SessionInfo>> sessions = m_sessions.Sessions();
   if (!sessions) {  // Windows cannot be asked: as before
     m_holding = false;
+    m_ownSessionCounts = true;
     return {};
   }
   const std::uint32_t own = m_sessions.OwnSession();
+  m_ownSessionCounts = CountsForMachine(*sessions, own);
 
   bool inputElsewhere = false;
   bool unknownElsewhere = false;

@@ -56,6 +56,13 @@ constexpr bool InputTimeKnown(const SessionInfo& session) {
   return session.lastInputTime != 0 && session.lastInputTime != session.currentTime;
 }
 
+// Whether the session `own` is the one whose awake minutes count for the
+// machine, so that instances in several sessions count each minute once:
+// the session in use (the lowest-numbered, should several be), else the
+// first connected one with a user (its user locked it and left), else the
+// first with a user. One that is not listed counts.
+bool CountsForMachine(const std::vector<SessionInfo>& sessions, std::uint32_t own);
+
 // Busy while another session in use had input since the previous tick; a
 // hold while another session in use cannot say when its user last typed
 // (Windows reports none for the console), whatever Sopora's own session is
@@ -66,6 +73,8 @@ class OtherSessions : public ActivitySource {
  public:
   OtherSessions(SessionSource& sessions, const MonitorSettings& settings, OperationLog& log);
   Activity Ask() override;
+  // As of the last tick; true while Windows cannot be asked.
+  bool OwnSessionCounts() const { return m_ownSessionCounts; }
 
  private:
   bool HadInputSinceLastTick(const SessionInfo& session) const;
@@ -75,6 +84,7 @@ class OtherSessions : public ActivitySource {
   OperationLog& m_log;
   std::map<std::uint32_t, std::int64_t> m_lastInput;  // per session, as seen at the previous tick
   bool m_holding = false;                             // the previous tick held the count
+  bool m_ownSessionCounts = true;
 };
 
 }  // namespace sopora

@@ -38,14 +38,15 @@ MessageId ActionName(PowerMethod method) {
 
 PowerController::PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power,
                                  RebootPrompt& prompt, MonitorRestart& monitor, MonitorTimers& timers,
-                                 TrayPictures& tray)
+                                 TrayPictures& tray, SleepObserver* sleeps)
     : m_settings(settings),
       m_log(log),
       m_power(power),
       m_prompt(prompt),
       m_monitor(monitor),
       m_timers(timers),
-      m_tray(tray) {}
+      m_tray(tray),
+      m_sleeps(sleeps) {}
 
 MessageId PowerController::UnavailableReason(std::int32_t method) const {
   return UnavailableMethodReason(m_capabilities, method);
@@ -72,7 +73,10 @@ void PowerController::Suspend(const SuspendMethod& method) {
     m_log.AddLog(LOG_INFO, IDS_LOG_COUNTER_RESET);
     m_monitor.RestartMonitor();
   }
-  LogRefusal(ActionName(method.method), m_power.Suspend(method.method == PowerMethod::Hibernate));
+  if (m_sleeps) m_sleeps->SoporaSleeps(method.method);
+  const PowerRequestResult result = m_power.Suspend(method.method == PowerMethod::Hibernate);
+  if (!result.accepted && m_sleeps) m_sleeps->SoporaSleepRefused();
+  LogRefusal(ActionName(method.method), result);
 }
 
 void PowerController::RefreshCapabilities() {

@@ -27,6 +27,15 @@ class RebootPrompt {
   virtual bool ConfirmReboot() = 0;
 };
 
+// Told of the sleeps Sopora starts itself, so they are told apart from
+// the user's.
+class SleepObserver {
+ public:
+  virtual ~SleepObserver() = default;
+  virtual void SoporaSleeps(PowerMethod method) = 0;
+  virtual void SoporaSleepRefused() = 0;
+};
+
 struct SuspendMethod;
 
 class PowerController : public PowerTransition {
@@ -34,7 +43,7 @@ class PowerController : public PowerTransition {
   // `monitor` is restarted before standby or hibernation (with Retry), on
   // resume and after a shutdown that did not happen; `timers` watch for that.
   PowerController(const MonitorSettings& settings, OperationLog& log, PowerApi& power, RebootPrompt& prompt,
-                  MonitorRestart& monitor, MonitorTimers& timers, TrayPictures& tray);
+                  MonitorRestart& monitor, MonitorTimers& timers, TrayPictures& tray, SleepObserver* sleeps = nullptr);
 
   // The configured action; one the machine (or the user) is known not to
   // be able to perform is not attempted: the reason is logged and shown at
@@ -86,6 +95,7 @@ class PowerController : public PowerTransition {
   MonitorRestart& m_monitor;
   MonitorTimers& m_timers;
   TrayPictures& m_tray;
+  SleepObserver* m_sleeps;
   PowerCapabilities m_capabilities;  // unknown until read: every action is tried, as before
   bool m_unavailableLogged = false;
   bool m_countdownOpen = false;

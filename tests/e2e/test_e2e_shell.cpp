@@ -4,6 +4,8 @@
 // windows, and the shell's own messages.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "hooklib/input_activity.h"
 #include "res/resource.h"
 #include "scenario_support.h"
@@ -259,6 +261,13 @@ TEST(ShellE2e, TheTrayIconPausesResumesOpensItsMenuAndExits) {
   sopora.Command(ID_TRAY_EXIT);
   ASSERT_TRUE(sopora.WaitForExit());
   EXPECT_EQ(sopora.Log().back(), (LogLine{0, "Sopora を終了します"}));
+  // Written at exit: today has its row, though no whole minute passed.
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  char row[32];
+  std::snprintf(row, sizeof row, "\r\n%04u-%02u-%02u,", today.wYear, today.wMonth, today.wDay);
+  const Bytes book = ReadFileBytes(sopora.File(L"SoporaDays.csv"));
+  EXPECT_NE(std::string(book.begin(), book.end()).find(row), std::string::npos);
 }
 
 TEST(ShellE2e, AnExceptionWindowHoldsTheCountUntilItCloses) {

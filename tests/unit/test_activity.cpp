@@ -94,6 +94,9 @@ TEST(OtherSessionsTest, AnotherSessionInUseWithInputHoldsTheMachineAwake) {
     EXPECT_EQ(Said(activity.endsRun), c.kind == Kind::Busy ? "他のセッションでの操作を検知しました" : "") << c.name;
     EXPECT_EQ(log.Count("AddLog 1 他のセッションが使用中のため、省電力を保留しています"), c.kind == Kind::Hold) << c.name;
   }
+  // One instance counts the awake minutes: the session in use, else the first connected one.
+  EXPECT_FALSE(CountsForMachine({ownAway, Session(2, true, true, NOW)}, 1));
+  EXPECT_TRUE(CountsForMachine({Session(1, true, true, NOW, true), Session(2, false, true, NOW)}, 1));
   ScriptedSessions unanswered;
   unanswered.sessions.reset();  // Windows cannot be asked: as before
   MonitorSettings settings = DefaultSettings();
