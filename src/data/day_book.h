@@ -78,6 +78,9 @@ using DayBook = std::vector<DayRow>;
 // The file keeps this many days; older rows go when it is written.
 inline constexpr std::size_t DAY_BOOK_MAX_DAYS = 400;
 
+// Days of a month (1-12) of the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 // "YYYY-MM-DD"; nothing unless it is a real date of years 1601-9999.
 std::optional<CalendarDate> ParseCalendarDate(std::string_view text);
 std::string FormatCalendarDate(const CalendarDate &date);

@@ -1,4 +1,4 @@
-// The user settings (thirteen keys), named after their keys in Sopora.ini.
+// The user settings (fourteen keys), named after their keys in Sopora.ini.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,11 @@ inline constexpr MessageId METHOD_NAMES[] = {IDS_METHOD_STANDBY, IDS_METHOD_HIBE
 // when Sopora.ini does not say (the key Warn, in seconds; 0: no warning).
 inline constexpr std::int32_t DEFAULT_WARN_SECONDS = 60;
 
+// The machine's draw while awake, in watts, that the power saving history
+// weighs Sopora's sleep against (the key Watts).
+inline constexpr std::int32_t DEFAULT_AWAKE_WATTS = 50;
+inline constexpr std::int32_t AWAKE_WATTS_LIMIT = 2000;
+
 // The switches are integers as stored: only 1 switches Retry and
 // ResumeReboot on, while Network and Disk count any value but 0.
 //
@@ -55,11 +60,13 @@ struct MonitorSettings {
   std::int32_t Requests = 0;      // 1: other programs' keep-awake requests hold the count
   std::int32_t Warn = DEFAULT_WARN_SECONDS;  // seconds of warning before the action; 0 none
   std::string Language;  // "ja", "en"; anything else: the user's UI language
+  std::int32_t Watts = DEFAULT_AWAKE_WATTS;  // awake draw, 1 to AWAKE_WATTS_LIMIT
 
   // Which of the later keys the file holds.
   bool hasRequests = false;
   bool hasWarn = false;
   bool hasLanguage = false;
+  bool hasWatts = false;  // also set once the user changes it
 };
 
 // A warning of more than a day would come at the start of every run.

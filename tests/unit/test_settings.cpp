@@ -26,7 +26,7 @@ TEST(SettingsTest, KeysAreReadInTheirFixedOrder) {
   ReadMonitorSettings(ini);
   EXPECT_EQ(ini.reads, (std::vector<std::string>{"CPUBorder", "NETBorder", "DISKBorder", "MAXTime", "Interval",
                                                  "Method", "ResumeReboot", "Retry", "Network", "Disk", "Requests",
-                                                 "Warn", "Language"}));
+                                                 "Warn", "Language", "Watts"}));
 }
 
 TEST(SettingsTest, RepairTable) {
@@ -123,6 +123,10 @@ TEST(SettingsTest, TheLaterKeysAreReadAsTextAndWrittenOnlyWhereTheyBelong) {
        {{"Language", "fr"}}},
       {"all three, in their order", {{"Language", "en"}, {"Warn", "30"}, {"Requests", "1"}}, 1, 30, std::nullopt,
        {{"Requests", "1"}, {"Warn", "30"}, {"Language", "en"}}},
+      {"Watts as written", {{"Watts", "120"}}, 0, 60, std::nullopt, {{"Watts", "120"}}},
+      {"Watts beyond 2000", {{"Watts", "5000"}}, 0, 60, std::nullopt, {{"Watts", "50"}}},
+      {"Watts 0", {{"Watts", "0"}}, 0, 60, std::nullopt, {{"Watts", "50"}}},
+      {"Watts with a unit", {{"Watts", "65W"}}, 0, 60, std::nullopt, {{"Watts", "50"}}},
   };
   for (const Case& c : cases) {
     FakeIniStore ini;
