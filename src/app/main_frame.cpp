@@ -39,7 +39,7 @@ struct CommandTable {
       {ID_TRAY_EXIT, &CMainFrame::OnExit},         {ID_PAUSE_RESUME, &CMainFrame::OnPauseResume},
       {ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings}, {ID_SHOW_LOG, &CMainFrame::ShowLog},
       {ID_HELP_PAGE, &CMainFrame::OnHelp},         {ID_APP_EXIT, &CMainFrame::OnAppExit},
-      {ID_APP_ABOUT, &CMainFrame::OnAppAbout},
+      {ID_APP_ABOUT, &CMainFrame::OnAppAbout},     {ID_SHOW_HISTORY, &CMainFrame::OnShowHistory},
   };
 };
 
@@ -48,7 +48,8 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_ini(m_paths.iniFile),
       m_dataStore(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_paths),
       m_log(m_dataStore, Win32LocalClock(), UiText()),
-      m_dlgLog(m_log),
+      m_dlgLog(m_log, [this] { OnShowHistory(); }),
+      m_dlgHistory(*this, m_settings),
       m_failureLog(m_log),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows, m_log),
       m_sampler(m_settings, m_counterApi, m_log),
@@ -88,7 +89,7 @@ bool CMainFrame::LoadFrame() {
 }
 
 bool CMainFrame::RouteToDialogs(MSG& message) {
-  for (const HWND dialog : {m_dlgSettings.m_hWnd, m_dlgLog.m_hWnd}) {
+  for (const HWND dialog : {m_dlgSettings.m_hWnd, m_dlgLog.m_hWnd, m_dlgHistory.m_hWnd}) {
     if (dialog && IsDialogMessageW(dialog, &message)) return true;
   }
   return false;
@@ -254,6 +255,30 @@ void CMainFrame::OnPauseResume() { m_monitor.OnPauseResume(); }
 void CMainFrame::OnShowSettings() { m_dlgSettings.ShowWindow(SW_SHOW); }
 
 void CMainFrame::ShowLog() { m_dlgLog.ShowWindow(SW_SHOW); }
+
+// Created the first time it is asked for: until then it costs nothing.
+void CMainFrame::OnShowHistory() {
+  if (!m_dlgHistory.m_hWnd) m_dlgHistory.Create(m_hWnd);
+  m_dlgHistory.Open();
+}
+
+DayBook CMainFrame::CurrentDayBook() {
+  constexpr std::uint64_t DAY_BOOK_MAX_BYTES = 1 << 20;  // 400 rows of a few dozen bytes
+  const FileContent file =
+      Win32Files().Read(m_paths.iniFile.parent_path() / L"SoporaDays.csv", DAY_BOOK_MAX_BYTES, OpenFor::Reading);
+  if (file.status != FileContent::Status::Read) return {};
+  const std::string_view bytes(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size());
+  return ParseDayBook(bytes).value_or(DayBook());  // a damaged book is the counting's to put aside
+}
+
+// The draw is no monitoring setting: the run goes on undisturbed.
+bool CMainFrame::SaveAwakeWatts(std::int32_t watts) {
+  m_settings.Watts = watts;
+  m_settings.hasWatts = true;
+  return SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
+    return std::make_unique<Win32IniStore>(iniFile);
+  }, m_settings);
+}
 
 void CMainFrame::OnHelp() {
   OpenHelp(CurrentUiLanguage() == UiLanguage::Japanese ? m_paths.helpFile : m_paths.englishHelpFile);

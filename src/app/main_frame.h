@@ -15,6 +15,7 @@
 #include "data/monitor_settings.h"
 #include "data/operation_log.h"
 #include "data/ini_store_win.h"
+#include "dialogs/history_dlg.h"
 #include "dialogs/log_dlg.h"
 #include "dialogs/reboot_dlg.h"
 #include "dialogs/settings_dlg.h"
@@ -38,7 +39,7 @@ namespace sopora {
 
 extern const UINT g_uTaskbarCreatedMsg;
 
-class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
+class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost, private HistoryHost {
  public:
   // `paths`: where the data files are, decided once at start-up.
   explicit CMainFrame(const DataFilePaths& paths);
@@ -47,7 +48,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   // Creates the hidden window with menu 128; its creation runs the whole
   // start-up sequence.
   bool LoadFrame();
-  // Keyboard navigation for the two modeless dialogs; true when the message
+  // Keyboard navigation for the modeless dialogs; true when the message
   // was theirs.
   bool RouteToDialogs(MSG& message);
 
@@ -72,6 +73,9 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void LoadSettings();
   bool SaveSettings() override;
   void ShowLog() override;
+  void OnShowHistory();
+  DayBook CurrentDayBook() override;
+  bool SaveAwakeWatts(std::int32_t watts) override;
   void RefreshPowerCapabilities() override;
   MessageId MethodUnavailableReason(std::int32_t method) const override;
   void OpenCommandMenu();
@@ -102,6 +106,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   CDataStore m_dataStore;  // both data files; the log's records too
   LogBook m_log;
   CLogDlg m_dlgLog;
+  CHistoryDlg m_dlgHistory;
   UnexpectedFailureLog m_failureLog;
   ExceptionWindowDetector m_exceptions;
   LoadSampler m_sampler;

@@ -115,7 +115,7 @@ PartStyle StyleOf(DayColumn part) {
     case DayColumn::Standby: return {Rgb(31, 73, 125), SOLID_PART};
     case DayColumn::Hibernation: return {Rgb(68, 114, 196), HS_BDIAGONAL};
     case DayColumn::Off: return {Rgb(142, 180, 227), HS_CROSS};
-    case DayColumn::OtherSleep: return {Rgb(217, 217, 217), EMPTY_PART};
+    case DayColumn::OtherSleep: return {Rgb(217, 217, 217), EMPTY_PART, true};
     case DayColumn::HeldByLoad: return {Rgb(150, 0, 0), SOLID_PART};
     case DayColumn::HeldByInput: return {Rgb(180, 30, 10), HS_HORIZONTAL};
     case DayColumn::HeldByExceptionWindow: return {Rgb(110, 80, 160), HS_VERTICAL};
@@ -123,7 +123,7 @@ PartStyle StyleOf(DayColumn part) {
     case DayColumn::HeldByProgramRequest: return {Rgb(230, 125, 20), HS_BDIAGONAL};
     case DayColumn::HeldBySound: return {Rgb(200, 150, 220), HS_CROSS};
     case DayColumn::Monitored: return {Rgb(170, 230, 140), HS_DIAGCROSS};
-    default: return {Rgb(250, 245, 200), EMPTY_PART};  // paused
+    default: return {Rgb(250, 245, 200), EMPTY_PART, true};  // paused
   }
 }
 
@@ -183,6 +183,7 @@ std::string BarFigures(const TextCatalog& catalog, const HistoryBar& bar, Histor
   };
   addParts(ASLEEP_STACK);
   addParts(AWAKE_STACK);
+  if (parts.empty()) parts = catalog.Text(IDS_HISTORY_NOTHING);
   std::string date = FormatCalendarDate(bar.date);
   if (span == HistorySpan::Months) date.resize(7);  // YYYY-MM
   return Format(catalog, {IDS_HISTORY_BAR,

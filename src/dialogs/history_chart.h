@@ -62,13 +62,15 @@ inline constexpr DayColumn AWAKE_STACK[] = {
 std::uint32_t StackedMinutes(const HistoryBar& bar, DayColumn part);
 
 // How a part is painted. Within each stack the colours step in lightness,
-// so they stay apart in grey; in high contrast the system's text colour
-// draws `hatch` (a GDI HS_ style, or SOLID_PART / EMPTY_PART) instead.
+// so they stay apart in grey; the palest get an outline to stand out from
+// the window. In high contrast the system's text colour draws `hatch` (a
+// GDI HS_ style, or SOLID_PART / EMPTY_PART) instead.
 inline constexpr int SOLID_PART = -1;
 inline constexpr int EMPTY_PART = -2;
 struct PartStyle {
   Colour colour;
   int hatch;
+  bool outlined = false;
 };
 PartStyle StyleOf(DayColumn part);
 
