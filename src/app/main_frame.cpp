@@ -197,9 +197,7 @@ void CMainFrame::LoadSettings() { m_settings = ReadMonitorSettings(m_ini); }
 // the count starts again, so every save, even one that changes nothing,
 // restarts the run.
 bool CMainFrame::SaveSettings() {
-  const bool saved = SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
-    return std::make_unique<Win32IniStore>(iniFile);
-  }, m_settings);
+  const bool saved = WriteSettingsFile();
   m_monitor.RestartMonitor();
   m_power.OnSettingsSaved();
   return saved;
@@ -275,6 +273,10 @@ DayBook CMainFrame::CurrentDayBook() {
 bool CMainFrame::SaveAwakeWatts(std::int32_t watts) {
   m_settings.Watts = watts;
   m_settings.hasWatts = true;
+  return WriteSettingsFile();
+}
+
+bool CMainFrame::WriteSettingsFile() {
   return SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
     return std::make_unique<Win32IniStore>(iniFile);
   }, m_settings);

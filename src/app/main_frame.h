@@ -72,6 +72,8 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost, pri
 
   void LoadSettings();
   bool SaveSettings() override;
+  // Sopora.ini as m_settings holds it; false when it could not be saved.
+  bool WriteSettingsFile();
   void ShowLog() override;
   void OnShowHistory();
   DayBook CurrentDayBook() override;

@@ -304,7 +304,6 @@ INT_PTR CHistoryDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
   }
-  if (message == WM_DESTROY) m_chart.DestroyWindow();
   return CDialog::DialogProc(message, wParam, lParam);
 }
 
