@@ -40,7 +40,7 @@ struct CommandTable {
       {ID_TRAY_EXIT, &CMainFrame::OnExit},         {ID_PAUSE_RESUME, &CMainFrame::OnPauseResume},
       {ID_SHOW_SETTINGS, &CMainFrame::OnShowSettings}, {ID_SHOW_LOG, &CMainFrame::ShowLog},
       {ID_HELP_PAGE, &CMainFrame::OnHelp},         {ID_APP_EXIT, &CMainFrame::OnAppExit},
-      {ID_APP_ABOUT, &CMainFrame::OnAppAbout},
+      {ID_APP_ABOUT, &CMainFrame::OnAppAbout},     {ID_SHOW_HISTORY, &CMainFrame::OnShowHistory},
   };
 };
 
@@ -51,7 +51,8 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
       m_eventLog(m_eventSource, m_settings, IsEventSourceRegistered()),
       m_log(m_dataStore, Win32LocalClock(), UiText()),
       m_policyReader(m_policySource, m_log),
-      m_dlgLog(m_log),
+      m_dlgLog(m_log, [this] { OnShowHistory(); }),
+      m_dlgHistory(*this, m_settings),
       m_failureLog(m_log),
       m_dayBookFile(Win32Files(), Win32MessageBox(), Win32LocalClock(), m_log, m_paths.dayBookFile, m_paths.writable),
       m_exceptions(m_dataStore, Win32Files(), m_paths.wndFile, m_windows, m_log),
@@ -95,7 +96,7 @@ bool CMainFrame::LoadFrame() {
 }
 
 bool CMainFrame::RouteToDialogs(MSG& message) {
-  for (const HWND dialog : {m_dlgSettings.m_hWnd, m_dlgLog.m_hWnd}) {
+  for (const HWND dialog : {m_dlgSettings.m_hWnd, m_dlgLog.m_hWnd, m_dlgHistory.m_hWnd}) {
     if (dialog && IsDialogMessageW(dialog, &message)) return true;
   }
   return false;
@@ -243,12 +244,7 @@ void CMainFrame::ApplyTrayPolicy() {
 // the count starts again, so every save, even one that changes nothing,
 // restarts the run.
 bool CMainFrame::SaveSettings() {
-  // Only the user's own values are stored; the policy's stay in effect.
-  KeepUserValues(m_settings, m_policy, m_userSettings);
-  const bool saved = SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
-    return std::make_unique<Win32IniStore>(iniFile);
-  }, m_userSettings);
-  m_settings = ApplyPolicy(m_userSettings, m_policy);
+  const bool saved = WriteSettingsFile();
   m_monitor.RestartMonitor();
   m_power.OnSettingsSaved();
   return saved;
@@ -311,6 +307,31 @@ void CMainFrame::OnPauseResume() {
 void CMainFrame::OnShowSettings() { m_dlgSettings.ShowWindow(SW_SHOW); }
 
 void CMainFrame::ShowLog() { m_dlgLog.ShowWindow(SW_SHOW); }
+
+// Created the first time it is asked for: until then it costs nothing.
+void CMainFrame::OnShowHistory() {
+  if (!m_dlgHistory.m_hWnd) m_dlgHistory.Create(m_hWnd);
+  m_dlgHistory.Open();
+}
+
+DayBook CMainFrame::CurrentDayBook() { return m_days.CurrentDayBook(); }
+
+// The draw is no monitoring setting: the run goes on undisturbed.
+bool CMainFrame::SaveAwakeWatts(std::int32_t watts) {
+  m_settings.Watts = watts;
+  m_userSettings.hasWatts = true;
+  return WriteSettingsFile();
+}
+
+// Only the user's own values are stored; the policy's stay in effect.
+bool CMainFrame::WriteSettingsFile() {
+  KeepUserValues(m_settings, m_policy, m_userSettings);
+  const bool saved = SaveMonitorSettings(Win32Files(), m_paths.iniFile, [](const DataPath& iniFile) {
+    return std::make_unique<Win32IniStore>(iniFile);
+  }, m_userSettings);
+  m_settings = ApplyPolicy(m_userSettings, m_policy);
+  return saved;
+}
 
 void CMainFrame::OnHelp() {
   OpenHelp(CurrentUiLanguage() == UiLanguage::Japanese ? m_paths.helpFile : m_paths.englishHelpFile);

@@ -20,6 +20,7 @@
 #include "data/policy.h"
 #include "data/policy_source_win.h"
 #include "data/ini_store_win.h"
+#include "dialogs/history_dlg.h"
 #include "dialogs/log_dlg.h"
 #include "dialogs/reboot_dlg.h"
 #include "dialogs/settings_dlg.h"
@@ -44,7 +45,7 @@ namespace sopora {
 
 extern const UINT g_uTaskbarCreatedMsg;
 
-class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
+class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost, private HistoryHost {
  public:
   // `paths`: where the data files are, decided once at start-up.
   explicit CMainFrame(const DataFilePaths& paths);
@@ -53,7 +54,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   // Creates the hidden window with menu 128; its creation runs the whole
   // start-up sequence.
   bool LoadFrame();
-  // Keyboard navigation for the two modeless dialogs; true when the message
+  // Keyboard navigation for the modeless dialogs; true when the message
   // was theirs.
   bool RouteToDialogs(MSG& message);
 
@@ -81,7 +82,12 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   void OnPolicyChanged();
   void ApplyTrayPolicy();
   bool SaveSettings() override;
+  // Sopora.ini as m_settings holds it; false when it could not be saved.
+  bool WriteSettingsFile();
   void ShowLog() override;
+  void OnShowHistory();
+  DayBook CurrentDayBook() override;
+  bool SaveAwakeWatts(std::int32_t watts) override;
   void RefreshPowerCapabilities() override;
   MessageId MethodUnavailableReason(std::int32_t method) const override;
   void OpenCommandMenu();
@@ -120,6 +126,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost {
   LogBook m_log;
   PolicyReader m_policyReader;
   CLogDlg m_dlgLog;
+  CHistoryDlg m_dlgHistory;
   UnexpectedFailureLog m_failureLog;
   DayBookFile m_dayBookFile;
   ExceptionWindowDetector m_exceptions;

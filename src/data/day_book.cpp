@@ -14,11 +14,6 @@ bool IsLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int DaysInMonth(int year, int month) {
-  constexpr int DAYS[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : DAYS[month - 1];
-}
-
 template <typename Number>
 bool ParseDigits(std::string_view text, Number &value) {
   if (text.empty() ||
@@ -65,6 +60,11 @@ std::optional<DayRow> ParseRow(std::string_view line) {
 }
 
 } // namespace
+
+int DaysInMonth(int year, int month) {
+  constexpr int DAYS[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : DAYS[month - 1];
+}
 
 std::optional<CalendarDate> ParseCalendarDate(std::string_view text) {
   CalendarDate date;

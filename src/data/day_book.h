@@ -85,6 +85,9 @@ inline constexpr std::uint32_t DAY_MINUTES_LIMIT = 100000;
 // The row of `date`, added in date order when the book has none yet.
 DayRow &RowOf(DayBook &book, const CalendarDate &date);
 
+// Days of a month (1-12) of the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 // "YYYY-MM-DD"; nothing unless it is a real date of years 1601-9999.
 std::optional<CalendarDate> ParseCalendarDate(std::string_view text);
 std::string FormatCalendarDate(const CalendarDate &date);

@@ -28,6 +28,7 @@ enum class KeyText {
   Switch,   // "1" is on, anything else off
   Seconds,  // ParseWarnSeconds
   Text,     // kept as written
+  Number,   // a whole number; anything else leaves the default
 };
 
 inline constexpr std::int32_t ANY_LOW = std::numeric_limits<std::int32_t>::min();
@@ -74,6 +75,8 @@ constexpr SettingKey SETTING_KEYS[] = {
     {"Language", KeyText::Text, nullptr, 0, ANY_LOW, ANY_HIGH, false, &MonitorSettings::hasLanguage, false, 12},
     {"EventLog", KeyText::Switch, &MonitorSettings::EventLog, EVENT_LOG_AUTOMATIC, ANY_LOW, ANY_HIGH, false,
      &MonitorSettings::hasEventLog, false, 13},
+    {"Watts", KeyText::Number, &MonitorSettings::Watts, DEFAULT_AWAKE_WATTS, 1, AWAKE_WATTS_LIMIT, false,
+     &MonitorSettings::hasWatts, false, 14},
 };
 
 constexpr bool WritePositionsAreEachUsedOnce() {
@@ -83,6 +86,13 @@ constexpr bool WritePositionsAreEachUsedOnce() {
   return true;
 }
 static_assert(WritePositionsAreEachUsedOnce());
+
+// Leaves `value` as it was unless the text is a number and nothing else.
+void ParseWholeNumber(std::string_view text, std::int32_t& value) {
+  std::int32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error == std::errc() && end == text.data() + text.size()) value = number;
+}
 
 void ReadKey(IniStore& ini, const SettingKey& key, MonitorSettings& s) {
   if (key.text == KeyText::Integer) {
@@ -95,6 +105,7 @@ void ReadKey(IniStore& ini, const SettingKey& key, MonitorSettings& s) {
   switch (key.text) {
     case KeyText::Switch: s.*key.number = *text == "1" ? 1 : 0; break;
     case KeyText::Seconds: s.*key.number = ParseWarnSeconds(*text); break;
+    case KeyText::Number: ParseWholeNumber(*text, s.*key.number); break;
     default: s.Language = *text; break;
   }
 }

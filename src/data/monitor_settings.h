@@ -1,4 +1,4 @@
-// The user settings (fourteen keys), named after their keys in Sopora.ini.
+// The user settings (fifteen keys), named after their keys in Sopora.ini.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,10 @@ inline constexpr std::int32_t DEFAULT_WARN_SECONDS = 60;
 // EventLog where neither Sopora.ini nor a policy says: on only where the
 // event source is registered.
 inline constexpr std::int32_t EVENT_LOG_AUTOMATIC = -1;
+// The machine's draw while awake, in watts, that the power saving history
+// weighs Sopora's sleep against (the key Watts).
+inline constexpr std::int32_t DEFAULT_AWAKE_WATTS = 50;
+inline constexpr std::int32_t AWAKE_WATTS_LIMIT = 2000;
 
 // The switches are integers as stored: only 1 switches Retry and
 // ResumeReboot on, while Network and Disk count any value but 0.
@@ -62,12 +66,14 @@ struct MonitorSettings {
   std::int32_t Warn = DEFAULT_WARN_SECONDS;  // seconds of warning before the action; 0 none
   std::string Language;  // "ja", "en"; anything else: the user's UI language
   std::int32_t EventLog = EVENT_LOG_AUTOMATIC;  // 1: operation-log lines go to the event log too
+  std::int32_t Watts = DEFAULT_AWAKE_WATTS;  // awake draw, 1 to AWAKE_WATTS_LIMIT
 
   // Which of the later keys the file holds.
   bool hasRequests = false;
   bool hasWarn = false;
   bool hasLanguage = false;
   bool hasEventLog = false;
+  bool hasWatts = false;  // also set once the user changes it
 
   bool operator==(const MonitorSettings&) const = default;
 };

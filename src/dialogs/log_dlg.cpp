@@ -46,8 +46,11 @@ void InsertColumn(HWND list, int index, const wchar_t* heading, int width) {
 }
 }  // namespace
 
-CLogDlg::CLogDlg(LogBook& log)
-    : CDialog(IDD_LOG), m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))), m_log(log) {}
+CLogDlg::CLogDlg(LogBook& log, std::function<void()> showHistory)
+    : CDialog(IDD_LOG),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_log(log),
+      m_showHistory(std::move(showHistory)) {}
 
 void CLogDlg::ShowLogItems(const std::vector<LogRecord>& records) {
   if (!m_list) return;
@@ -102,6 +105,10 @@ BOOL CLogDlg::OnInitDialog() {
 }
 
 INT_PTR CLogDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDC_SHOW_HISTORY) {
+    m_showHistory();
+    return TRUE;
+  }
   if (message == WM_DESTROY) {
     m_log.SetView(nullptr);
     ListView_SetImageList(m_list, nullptr, LVSIL_SMALL);

@@ -3,6 +3,8 @@
 // not; the log itself lives in its LogBook.
 #pragma once
 
+#include <functional>
+
 #include "data/operation_log.h"
 #include "framework/dialog.h"
 #include "framework/win_handles.h"
@@ -11,7 +13,8 @@ namespace sopora {
 
 class CLogDlg : public CDialog, public LogView {
  public:
-  explicit CLogDlg(LogBook& log);
+  // `showHistory` opens the power saving history (the 実績 button).
+  CLogDlg(LogBook& log, std::function<void()> showHistory);
 
   void ShowLogItems(const std::vector<LogRecord>& records) override;
   // Puts one line at the top of the list, keeping at most 1000 lines.
@@ -25,6 +28,7 @@ class CLogDlg : public CDialog, public LogView {
   HWND m_list = nullptr;  // control 1016
   HICON m_hIcon;          // shared resource icon, not destroyed
   LogBook& m_log;
+  std::function<void()> m_showHistory;
   UniqueImageList m_imageList;
 };
 

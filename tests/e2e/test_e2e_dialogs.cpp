@@ -238,6 +238,44 @@ TEST(DialogsE2e, TheLogViewerListsTheNewestLineFirst) {
   EXPECT_EQ(RemoteListViewText(list, 0, 2), "シャットダウンを行います");
 }
 
+// The history window on days prepared before the start: its totals, a bar
+// chosen with the keyboard, the awake draw kept in Sopora.ini, and Esc.
+TEST(DialogsE2e, TheHistoryShowsTheTotalsOfThePreparedDays) {
+  SoporaProcess sopora(L"history");
+  WriteFileBytes(sopora.File(L"SoporaDays.csv"), RecentDayBook());
+  ASSERT_TRUE(sopora.Start());
+  sopora.Command(ID_SHOW_LOG);  // reached from the log viewer's 実績
+  const HWND viewer = sopora.WaitForWindowTitled(LOG_TITLE);
+  ASSERT_NE(viewer, nullptr);
+  ClickAndGoOn(viewer, IDC_SHOW_HISTORY);
+  const HWND history = sopora.WaitForWindowTitled(HISTORY_TITLE);
+  ASSERT_NE(history, nullptr);
+  EXPECT_EQ(ControlText(history, IDC_HISTORY_TOTALS),
+            "期間の合計　Sopora による省電力 20.0 時間（ほかのスリープ 1.0 時間）　節電 推定 1.0 kWh");
+  // Today's bar is chosen first.
+  EXPECT_TRUE(ControlText(history, IDC_HISTORY_FIGURES).ends_with("内訳: 他のセッション 0.5、移行待ち 1.0"))
+      << ControlText(history, IDC_HISTORY_FIGURES);
+  const HWND chart = GetDlgItem(history, IDC_HISTORY_CHART);
+  PostMessageW(chart, WM_KEYDOWN, VK_LEFT, 0);  // yesterday
+  ASSERT_TRUE(WaitFor([&] { return ControlText(history, IDC_HISTORY_FIGURES).find("スタンバイ 8.0") != std::string::npos; }))
+      << ControlText(history, IDC_HISTORY_FIGURES);
+  Screenshot("history-ja");
+  const std::string totals = ControlText(history, IDC_HISTORY_TOTALS);
+  Click(history, IDC_HISTORY_MONTHS);  // this month's bar; the 12 months hold the same days
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char month[16];
+  std::snprintf(month, sizeof month, "%04d-%02d　", now.wYear, now.wMonth);
+  EXPECT_TRUE(ControlText(history, IDC_HISTORY_FIGURES).starts_with(month)) << ControlText(history, IDC_HISTORY_FIGURES);
+  EXPECT_EQ(ControlText(history, IDC_HISTORY_TOTALS), totals);
+
+  SetControlText(history, IDC_HISTORY_WATTS, "100");  // 8 x 98 + 12 x 99 Wh
+  EXPECT_TRUE(ControlText(history, IDC_HISTORY_TOTALS).ends_with("推定 2.0 kWh")) << ControlText(history, IDC_HISTORY_TOTALS);
+  PostMessageW(chart, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(history); }));
+  EXPECT_TRUE(IniHas(sopora, "Watts=100")) << IniText(sopora);
+}
+
 TEST(DialogsE2e, TheLogViewerKeepsAThousandLines) {
   SoporaProcess sopora(L"log limit");
   WriteFileBytes(sopora.File(L"Sopora.dat"), LogFileOf(std::vector<LogLine>(1000, {0, "古い行"})));

@@ -208,6 +208,22 @@ TEST(EnglishE2e, TheSettingsDialogAndItsMessages) {
   EXPECT_TRUE(IniHas(sopora, "Language=en")) << IniText(sopora);
 }
 
+TEST(EnglishE2e, TheHistoryWindow) {
+  SoporaProcess sopora(L"english history");
+  sopora.WriteSettings(ENGLISH);
+  WriteFileBytes(sopora.File(L"SoporaDays.csv"), RecentDayBook());
+  ASSERT_TRUE(sopora.Start());
+  sopora.Command(ID_SHOW_HISTORY);
+  const HWND history = sopora.WaitForWindowTitled("Power saving history");
+  ASSERT_NE(history, nullptr);
+  EXPECT_EQ(ControlText(history, IDC_HISTORY_TOTALS),
+            "Period total   Sopora saved power for 20.0 h (other sleep 1.0 h)   saving est. 1.0 kWh");
+  PostMessageW(GetDlgItem(history, IDC_HISTORY_CHART), WM_KEYDOWN, VK_LEFT, 0);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(history, IDC_HISTORY_FIGURES).find("standby 8.0") != std::string::npos; }))
+      << ControlText(history, IDC_HISTORY_FIGURES);
+  ExpectEnglishDialog(history, "history-en");
+}
+
 TEST(EnglishE2e, TheRestartCountdownAndTheAboutBox) {
   SoporaProcess sopora(L"english countdown");
   sopora.WriteSettings(ENGLISH + SIX_TICKS + "ResumeReboot=1\r\n");

@@ -26,7 +26,7 @@ TEST(SettingsTest, KeysAreReadInTheirFixedOrder) {
   ReadMonitorSettings(ini);
   EXPECT_EQ(ini.reads, (std::vector<std::string>{"CPUBorder", "NETBorder", "DISKBorder", "MAXTime", "Interval",
                                                  "Method", "ResumeReboot", "Retry", "Network", "Disk", "Requests",
-                                                 "Warn", "Language", "EventLog"}));
+                                                 "Warn", "Language", "EventLog", "Watts"}));
 }
 
 TEST(SettingsTest, RepairTable) {
@@ -124,6 +124,10 @@ TEST(SettingsTest, TheLaterKeysAreReadAsTextAndWrittenOnlyWhereTheyBelong) {
       {"EventLog other than 1 is off", {{"EventLog", "on"}}, 0, 60, std::nullopt, {{"EventLog", "0"}}},
       {"all four, in their order", {{"EventLog", "1"}, {"Language", "en"}, {"Warn", "30"}, {"Requests", "1"}}, 1, 30,
        std::nullopt, {{"Requests", "1"}, {"Warn", "30"}, {"Language", "en"}, {"EventLog", "1"}}},
+      {"Watts as written", {{"Watts", "120"}}, 0, 60, std::nullopt, {{"Watts", "120"}}},
+      {"Watts beyond 2000", {{"Watts", "5000"}}, 0, 60, std::nullopt, {{"Watts", "50"}}},
+      {"Watts 0", {{"Watts", "0"}}, 0, 60, std::nullopt, {{"Watts", "50"}}},
+      {"Watts with a unit", {{"Watts", "65W"}}, 0, 60, std::nullopt, {{"Watts", "50"}}},
   };
   for (const Case& c : cases) {
     FakeIniStore ini;
