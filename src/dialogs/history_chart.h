@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "data/day_book.h"
-#include "data/messages.h"
+#include "text/messages.h"
 #include "dialogs/load_meter_drawing.h"
 
 namespace sopora {

@@ -123,6 +123,23 @@ constexpr PolicyText POLICY_TEXTS[] = {
       u8"Windows の表示言語に従います。"
       u8"次に Sopora を起動したときから有効です。"},
      {u8"Language (ja or en)", u8"言語 (ja または en)"}},
+    {"EventLog",
+     {u8"Write the log to the event log", u8"動作ログをイベント ログにも書き込む"},
+     {u8"Enabled: every line of Sopora's operation log is also written to the "
+      u8"Windows Application event log, source Sopora. Not configured: on where "
+      u8"the event source is registered (an install for every user), else off.",
+      u8"有効: Sopora の動作ログの各行を Windows のアプリケーション イベント ログ "
+      u8"(ソース Sopora) にも書き込みます。未構成の場合、イベント ソースが登録されて"
+      u8"いれば (すべてのユーザー向けのインストール) 書き込み、それ以外は書き込みません。"},
+     {}},
+    {"Watts",
+     {u8"Awake draw for the saving estimate", u8"省電力の実績の推定に使う消費電力"},
+     {u8"The PC's draw while awake, in watts (1-2000), that the power saving "
+      u8"history weighs Sopora's standby, hibernation and shutdown against to "
+      u8"estimate the energy saved.",
+      u8"省電力の実績で節電量を推定するときに使う、起動中の PC の消費電力 (W、"
+      u8"1～2000) です。"},
+     {u8"Watts", u8"消費電力 (W)"}},
     {ALLOW_PAUSE_VALUE,
      {u8"Allow pausing from the tray", u8"通知領域からの一時中止を許可する"},
      {u8"Disabled: the user cannot pause monitoring (the menu item is "
