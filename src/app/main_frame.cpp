@@ -73,9 +73,9 @@ CMainFrame::CMainFrame(const DataFilePaths& paths)
                                                 m_log,
                                                 m_power,
                                                 {&m_otherSessions, &m_keepAwakeRequests, &m_soundPlaying,
-      m_userInput(m_lastInput, m_monitor),
-      m_days(Win32LocalClock(), m_monotonic, m_dayBookFile, [this] { return m_otherSessions.OwnSessionCounts(); }),
-      m_power(m_settings, m_log, m_powerApi, m_rebootPrompt, m_monitor, *this, m_tray, &m_days),
+                                                 &m_userInput},
+                                                &m_days}) {
+  m_log.SetEventLog(&m_eventLog);
   SetUnexpectedFailureHandler([this](const char* what) { m_failureLog.Report(what); });
 }
 

@@ -106,7 +106,7 @@ TEST_F(DataFilesWin, TheFilesOfAProgramInAWritableFolderLieBesideIt) {
   wchar_t exe[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
   const std::wstring directory = std::filesystem::path(exe).parent_path().native() + L"\\";
-  Win32DataFolders folders;
+  Win32DataFolders folders(false);
   const DataFilePaths located = LocateDataFiles(folders);
   EXPECT_EQ(located.iniFile.native(), directory + L"Sopora.ini");
   EXPECT_EQ(located.logFile.native(), directory + L"Sopora.dat");
