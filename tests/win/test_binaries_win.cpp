@@ -136,14 +136,16 @@ std::wstring FromMessageTable(HMODULE exe, UINT id, LANGID language) {
   return length ? formatted : L"<error " + std::to_wstring(GetLastError()) + L">";
 }
 
+BOOL CALLBACK AddStringBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
+  reinterpret_cast<std::vector<UINT>*>(blocks)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+  return TRUE;
+}
+
 TEST(BinariesWin, TheMessageTableSaysEveryStringInBothLanguages) {
   const HMODULE exe = LoadLibraryExW(Beside(L"Sopora.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
   std::vector<UINT> blocks;  // block n holds the strings (n - 1) * 16 ...
-  EnumResourceNamesW(exe, RT_STRING, [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
-    reinterpret_cast<std::vector<UINT>*>(found)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
-    return TRUE;
-  }, reinterpret_cast<LONG_PTR>(&blocks));
+  EnumResourceNamesW(exe, RT_STRING, AddStringBlock, reinterpret_cast<LONG_PTR>(&blocks));
   const std::wregex PLACEHOLDER(L"\\{(\\d)\\}");
   int compared = 0;
   constexpr LANGID JAPANESE = 0x411, ENGLISH_US = 0x409;
