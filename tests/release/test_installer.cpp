@@ -406,7 +406,7 @@ TEST_F(InstallerE2e, TheSilentUninstallRemovesSoporaAndKeepsItsDataFiles) {
 
   UninstallQuietly();
   EXPECT_TRUE(SoporaHasEnded());
-  EXPECT_EQ(SortedNamesIn(Folder()), (std::vector<std::wstring>{L"Sopora.dat", L"Sopora.ini", L"SoporaWnd.dat"}));
+  EXPECT_EQ(SortedNamesIn(Folder()), (std::vector<std::wstring>{L"Sopora.dat", L"Sopora.ini", L"SoporaDays.csv", L"SoporaWnd.dat"}));
   EXPECT_FALSE(std::filesystem::exists(StartMenuShortcut()));
   EXPECT_FALSE(RegText(RUN_KEY, L"Sopora"));
   ExpectKeptAsSoporaLeftThem(whileRunning);
