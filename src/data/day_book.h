@@ -33,43 +33,28 @@ enum class DayColumn : std::size_t {
   HeldBySound,
   Count
 };
-inline constexpr std::size_t DAY_COLUMN_COUNT =
-    static_cast<std::size_t>(DayColumn::Count);
+inline constexpr std::size_t DAY_COLUMN_COUNT = static_cast<std::size_t>(DayColumn::Count);
 
 // English whatever the UI language: the header is for spreadsheets and
 // scripts, which should not depend on who wrote the file.
-inline constexpr std::array<std::string_view, DAY_COLUMN_COUNT>
-    DAY_COLUMN_NAMES = {"Paused",
-                        "Monitored",
-                        "Standby",
-                        "Hibernation",
-                        "Off",
-                        "OtherSleep",
-                        "HeldByLoad",
-                        "HeldByInput",
-                        "HeldByExceptionWindow",
-                        "HeldByOtherSession",
-                        "HeldByProgramRequest",
-                        "HeldBySound"};
+inline constexpr std::array<std::string_view, DAY_COLUMN_COUNT> DAY_COLUMN_NAMES = {
+    "Paused", "Monitored", "Standby", "Hibernation", "Off", "OtherSleep", "HeldByLoad", "HeldByInput",
+    "HeldByExceptionWindow", "HeldByOtherSession", "HeldByProgramRequest", "HeldBySound"};
 
 // A local calendar day.
 struct CalendarDate {
   int year = 0;
   int month = 0;
   int day = 0;
-  auto operator<=>(const CalendarDate &) const = default;
+  auto operator<=>(const CalendarDate&) const = default;
 };
 
 struct DayRow {
   CalendarDate date;
   std::array<std::uint32_t, DAY_COLUMN_COUNT> minutes{};
-  std::uint32_t &operator[](DayColumn column) {
-    return minutes[static_cast<std::size_t>(column)];
-  }
-  std::uint32_t operator[](DayColumn column) const {
-    return minutes[static_cast<std::size_t>(column)];
-  }
-  bool operator==(const DayRow &) const = default;
+  std::uint32_t& operator[](DayColumn column) { return minutes[static_cast<std::size_t>(column)]; }
+  std::uint32_t operator[](DayColumn column) const { return minutes[static_cast<std::size_t>(column)]; }
+  bool operator==(const DayRow&) const = default;
 };
 
 // Rows in ascending date order, one per date.
@@ -83,18 +68,18 @@ inline constexpr std::size_t DAY_BOOK_MAX_DAYS = 400;
 inline constexpr std::uint32_t DAY_MINUTES_LIMIT = 100000;
 
 // The row of `date`, added in date order when the book has none yet.
-DayRow &RowOf(DayBook &book, const CalendarDate &date);
+DayRow& RowOf(DayBook& book, const CalendarDate& date);
 
 // Days of a month (1-12) of the Gregorian calendar.
 int DaysInMonth(int year, int month);
 
 // "YYYY-MM-DD"; nothing unless it is a real date of years 1601-9999.
 std::optional<CalendarDate> ParseCalendarDate(std::string_view text);
-std::string FormatCalendarDate(const CalendarDate &date);
+std::string FormatCalendarDate(const CalendarDate& date);
 
 // The whole file: UTF-8 BOM, header, one CRLF-ended row per day, the last
 // DAY_BOOK_MAX_DAYS days only.
-std::string FormatDayBook(const DayBook &book);
+std::string FormatDayBook(const DayBook& book);
 
 // Nothing when the bytes are not a day book this program wrote: another
 // header, a row that is not a date and DAY_COLUMN_COUNT counts, dates out of
@@ -102,4 +87,4 @@ std::string FormatDayBook(const DayBook &book);
 // BOM and LF line ends are accepted, as a spreadsheet may save them so.
 std::optional<DayBook> ParseDayBook(std::string_view bytes);
 
-} // namespace sopora
+}  // namespace sopora

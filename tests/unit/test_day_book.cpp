@@ -41,7 +41,7 @@ TEST(DayBookFileTest, RefusesWhatItDidNotWrite) {
   std::string spreadsheetSave = HEADER + row; // LF line ends, no BOM
   std::erase(spreadsheetSave, '\r');
   EXPECT_TRUE(ParseDayBook(spreadsheetSave));
-  for (const std::string &bytes :
+  for (const std::string& bytes :
        {std::string(), "Date,Paused\r\n" + row, HEADER + row + row,
         HEADER + "2026-12-10,1,2\r\n",
         HEADER + "2026-02-29,0,0,0,0,0,0,0,0,0,0,0,0\r\n",
@@ -60,7 +60,7 @@ TEST(DayBookFileTest, KeepsAForeignFileAsideAndTellsTheUser) {
   const Bytes foreign = {'a', ';', 'b', '\n'};
   fake.files.files[file] = foreign;
   EXPECT_TRUE(days.Read().empty());
-  EXPECT_TRUE(days.Update([](DayBook &book) { RowOf(book, {2026, 12, 9}); }));
+  EXPECT_TRUE(days.Update([](DayBook& book) { RowOf(book, {2026, 12, 9}); }));
   EXPECT_EQ(fake.files.files[KeptAsidePath(file, 1, fake.clock.now)], foreign);
   EXPECT_EQ(days.Read(), (DayBook{DayRow{{2026, 12, 9}}}));
   EXPECT_EQ(fake.log.lines, (std::vector<std::pair<std::int32_t, MessageId>>{
@@ -86,7 +86,7 @@ struct MemoryDayBook : DayBookStore {
   DayBook book;
   int writes = 0;
   DayBook Read() override { return book; }
-  bool Update(const std::function<void(DayBook &)> &merge) override { return merge(book), ++writes; }
+  bool Update(const std::function<void(DayBook &)>& merge) override { return merge(book), ++writes; }
 };
 
 struct Step {
@@ -154,14 +154,14 @@ TEST(DayCounterTest, CountsEachStretchOnceOnTheDayItHappened) {
        {{Tick, 60}, {Suspend}, {Resume, 600}, {Tick, 60, IDS_STATUS_INPUT}},
        {Row(9, {})}, false},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     FakeClock clock;
     FakeMonotonic monotonic;
     MemoryDayBook store;
     std::int64_t local = c.start;
     clock.now = December(local);
     DayCounter counter(clock, monotonic, store, [&] { return c.countsAwake; });
-    for (const Step &step : c.steps) {
+    for (const Step& step : c.steps) {
       const std::int64_t moved = step.kind == SetClock || step.kind == CountOff ? 0 : step.seconds;
       monotonic.ms += static_cast<std::uint64_t>(moved) * 1000;
       local += step.kind == SetClock ? step.seconds : moved;
@@ -199,7 +199,7 @@ TEST(DayCounterTest, WritesOnceAnHourFromTheTick) {
 
 TEST(DayCounterTest, SoporasShutdownIsTheLastRunsLastLine) {
   const std::string attempt = "シャットダウンを試みます";
-  auto line = [](std::int32_t kind, const std::string &text, std::uint16_t hour) {
+  auto line = [](std::int32_t kind, const std::string& text, std::uint16_t hour) {
     return MakeLogRecord(kind, text, SystemTime{2026, 12, 0, 8, hour, 0, 0, 0});
   };
   EXPECT_EQ(SoporaShutdownBefore({line(LOG_WARNING, attempt, 22), line(LOG_WINDOWS_ENDING, "x", 23)}, attempt)
