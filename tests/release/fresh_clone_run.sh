@@ -6,7 +6,15 @@
 # fresh_clone_run.sh <repository>
 set -euo pipefail
 work=$(mktemp -d /tmp/sopora-fresh-clone.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# The Sopora it starts is ended with the prefix's Wine server: left running,
+# it would be the "other instance" of every test run after this one.
+end_run() {
+  if [ -f "$work/clone/tools/wine-env.sh" ]; then
+    (source "$work/clone/tools/wine-env.sh" && sopora_as_wine_user wineserver -k) 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap end_run EXIT
 chmod 755 "$work"  # the run folder below must be reachable by the Wine user
 git clone --quiet --no-local "$1" "$work/clone"
 
