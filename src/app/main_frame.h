@@ -87,6 +87,7 @@ class CMainFrame : public CWnd, private MonitorTimers, private SettingsHost, pri
   void ShowLog() override;
   void OnShowHistory();
   DayBook CurrentDayBook() override;
+  bool AwakeWattsManaged() const override { return m_policy.Manages("Watts"); }
   bool SaveAwakeWatts(std::int32_t watts) override;
   void RefreshPowerCapabilities() override;
   MessageId MethodUnavailableReason(std::int32_t method) const override;

@@ -216,6 +216,7 @@ void CHistoryDlg::Open() {
   m_book = m_host.CurrentDayBook();
   m_watts = m_settings.Watts;
   SetItemText(IDC_HISTORY_WATTS, std::to_string(m_watts));
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_HISTORY_WATTS), !m_host.AwakeWattsManaged());
   m_wattsEdited = false;
   const SystemTime now = Win32LocalClock().LocalTime();
   m_today = {now.wYear, now.wMonth, now.wDay};

@@ -24,6 +24,8 @@ class HistoryHost {
   // Keeps the awake draw the user typed, in Sopora.ini too; false when the
   // file could not be written.
   virtual bool SaveAwakeWatts(std::int32_t watts) = 0;
+  // Whether a policy sets the awake draw: then the user cannot change it.
+  virtual bool AwakeWattsManaged() const = 0;
 };
 
 // The chart: hovering or the arrow keys choose a bar, which it tells its
